@@ -1,0 +1,1 @@
+#include "AR5000.h"

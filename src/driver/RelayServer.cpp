@@ -1,0 +1,1 @@
+#include "RelayServer.h"

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class QIODevice;
+class QSerialPort;
+
+// The program's serial port: one RS-232 line with its settings, written as command text and
+// read one byte at a time. Events are single-handler hooks delivered on the thread that owns
+// the port (the user-interface thread).
+//
+// Port numbers name the system's ports ("COM1".."COM14" on Windows, /dev/ttyS0.. elsewhere);
+// a device path set with SetPortName ("/dev/ttyUSB0", a pseudo-terminal) takes precedence. For
+// tests an already constructed device (one end of TLoopbackLink) can stand in for the line.
+class TSerial : public QObject {
+    Q_OBJECT
+
+public:
+    enum eParity { paNone, paOdd, paEven, paMark, paSpace };
+    enum eDataBits { d7bit, d8bit };
+    enum eStopBits { st1bit, st2bit };
+    enum eFlowControl { fcNone, fcRTS_CTS, fcDTR_DSR, fcXON_XOF };
+    enum eOpModes { rxNormal, rxMessage };
+    enum eNotifyErr { neDialog, neEvent, neNone };
+    enum eModemInSignal { msCTS = 0, msDSR = 1, msRLSD = 2 };
+
+    explicit TSerial(QObject* owner = nullptr);
+    ~TSerial() override;
+
+    // Property changes re-open an open port so that they take effect at once.
+    std::uint8_t Port() const { return FPort; }
+    void SetPort(std::uint8_t port);
+    QString PortName() const { return FPortName; }
+    void SetPortName(const QString& deviceName); // empty: use Port
+    int Baudrate() const { return FBaudrate; }
+    void SetBaudrate(int rate); // unsupported rate: "Baudrate is not valid", unchanged
+    eParity Parity() const { return FParity; }
+    void SetParity(eParity parity);
+    eDataBits DataBits() const { return FDataBits; }
+    void SetDataBits(eDataBits bits);
+    eStopBits StopBits() const { return FStopBits; }
+    void SetStopBits(eStopBits bits);
+    std::uint16_t RxQueueSize() const { return FRxQueueSize; }
+    void SetRxQueueSize(std::uint16_t size);
+    std::uint16_t TxQueueSize() const { return FTxQueueSize; }
+    void SetTxQueueSize(std::uint16_t size);
+    eFlowControl FlowMode() const { return FFlowMode; }
+    void SetFlowMode(eFlowControl mode);
+    bool CheckParity() const { return FCheckParity; }
+    void SetCheckParity(bool check);
+    int RxWaiting() const;
+    int TxWaiting() const;
+    eOpModes RxEventMode() const { return FRxEventMode; }
+    void SetRxEventMode(eOpModes mode) { FRxEventMode = mode; }
+    char MessageStartChar() const { return FMessageStartChar; }
+    void SetMessageStartChar(char c) { FMessageStartChar = c; }
+    char MessageEndChar() const { return FMessageEndChar; }
+    void SetMessageEndChar(char c) { FMessageEndChar = c; }
+    std::int16_t MessageAppendCount() const { return FMessageAppendCount; }
+    void SetMessageAppendCount(std::int16_t count) { FMessageAppendCount = count; }
+    eNotifyErr NotifyErrors() const { return FNotifyErrors; }
+    void SetNotifyErrors(eNotifyErr mode) { FNotifyErrors = mode; }
+    std::uint32_t ErrorCode() const { return FErrorCode; }
+    // The system's text for the last error.
+    QString ErrorText() const { return FErrorText; }
+
+    // The system name of the device that Open uses.
+    QString DeviceName() const;
+    static bool IsSupportedBaudrate(int rate);
+
+    // Stands in for the serial line (tests): Open opens this device instead of a serial port.
+    // The device is not owned; nullptr returns to the real port.
+    void SetDevice(QIODevice* device);
+
+    void SetOpen(bool open);
+    bool IsOpen() const { return FOpen; }
+
+    // Writes the characters as they are, at most 255 per call.
+    void Write(const QByteArray& text);
+    // 1 and the byte when one was waiting, else 0.
+    int ReadByte(char& byte);
+
+    std::function<void(TSerial*)> OnRxData;
+    std::function<void(TSerial*)> OnTxEmpty;
+    std::function<void(TSerial*, const QByteArray& message)> OnMessage;
+    std::function<void(TSerial*)> OnError;
+    std::function<void(TSerial*)> OnBreak;
+    std::function<void(TSerial*)> OnRing;
+    std::function<void(TSerial*, eModemInSignal signal, bool state)> OnSignalChange;
+    std::function<void(TSerial*)> OnWriteCompleted; // declared for completeness, never fired
+
+    // How neDialog errors are shown. The driver links no window code, so the application
+    // installs a message box here; without one the text goes to the debug log.
+    static std::function<void(const QString& text)> ShowErrorDialog;
+
+private:
+    void Open();
+    void Close();
+    void Reopen();
+    void ApplyLineSettings();
+    void HandleReadyRead();
+    void HandleBytesWritten();
+    void HandleDeviceError();
+    void HandlePinoutChange();
+    void RunMessageFraming();
+    void ErrorRoutine(std::uint32_t code, const QString& text);
+
+    std::uint8_t FPort = 1;
+    QString FPortName;
+    int FBaudrate = 9600;
+    eParity FParity = paNone;
+    eDataBits FDataBits = d7bit;
+    eStopBits FStopBits = st1bit;
+    std::uint16_t FRxQueueSize = 1024;
+    std::uint16_t FTxQueueSize = 1024;
+    eFlowControl FFlowMode = fcNone;
+    bool FCheckParity = true;
+    eOpModes FRxEventMode = rxNormal;
+    char FMessageStartChar = 0x02;
+    char FMessageEndChar = 0x03;
+    std::int16_t FMessageAppendCount = 0;
+    eNotifyErr FNotifyErrors = neDialog;
+    std::uint32_t FErrorCode = 0;
+    QString FErrorText;
+
+    bool FOpen = false;
+    QSerialPort* FSerialPort = nullptr; // owned, created on first open of a real port
+    QPointer<QIODevice> FExternalDevice;
+    QIODevice* FDevice = nullptr; // the open one of the two
+    bool FCts = false;
+    bool FDsr = false;
+    bool FRlsd = false;
+
+    enum class TFraming { Idle, InMessage, Appending };
+    TFraming FFraming = TFraming::Idle;
+    QByteArray FMessage;
+    int FAppendRemaining = 0;
+};

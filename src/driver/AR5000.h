@@ -6,6 +6,7 @@
 #include "Serial.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -272,20 +273,27 @@ Q_SIGNALS:
 private:
     struct TWait;
 
-    // The one place that waits: runs the event loop until `done` holds or Timeout passes.
+    // The one place that waits: runs the event loop until `done` holds or the time passes.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     bool WaitUntil(const std::function<bool()>& done);
     bool WaitFlag(bool& flag, const QString& message);
     void WakeWaiters();
+    bool LinkIdle() const;
     void Pause(int ms);
+    void Trace(const QString& text);
+    void SendSingleByte(char byte);
+    void RelayToClient(const QByteArray& line);
+    void Dispatch(const QString& line);
+    void SendExtraQueries(bool withCtcss);
     void SendIfValid(const std::optional<QString>& command);
     void SendIfConnected(const QString& command);
     bool SingleValueQuery(bool& pending, const QString& command, const QString& refusedText,
-                          const QString& startTimeout, const QString& dataTimeout);
-    bool WaitPendingIdle(const QString& message);
+                          const QString& dataTimeout);
+    bool RunRequest(bool& busy, bool refused, const QString& name, const QString& startTimeout,
+                    bool& pending, const QString& dataTimeout, const std::function<void()>& send);
     void PollTimer();
     void HandleSerialError();
     void ProcessBlockLine(const QString& line);
-    void ProcessReceivedLines(QByteArray& buffer, bool relayToClient);
     void AppendReceived(QByteArray& buffer, const QByteArray& bytes);
 
     TSerial* FSerial;
@@ -300,6 +308,9 @@ private:
     QByteArray FReceiveBuffer;
     QByteArray FClientBuffer;
     bool FOverflowReported = false;
+    quint64 FLinesDispatched = 0;
+    QElapsedTimer FLevelRequestedAt;
+    int FBlockFailures = 0;
 
     TReplyFlags FFlags;
     TRxDat FRxDat;
@@ -325,5 +336,8 @@ private:
     bool GetExtraVfoDataBusy = false;
     bool SetVfoBusy = false;
     bool GetMABusy = false;
+    bool GetGMBusy = false;
+    bool GetGSBusy = false;
+    bool GetSearchListBusy = false;
     QList<TWait*> FWaits;
 };

@@ -47,6 +47,27 @@ struct TRxDat {
     bool operator==(const TRxDat&) const = default;
 };
 
+// What a VFO reply carries.
+inline void CopyVfoFields(const TRxDat& from, TRxDat& to)
+{
+    to.Vfo = from.Vfo;
+    to.Freq = from.Freq;
+    to.Step = from.Step;
+    to.StepAdjust = from.StepAdjust;
+    to.AutoMode = from.AutoMode;
+    to.Mode = from.Mode;
+}
+
+// What a memory reply carries: the VFO fields and the channel's own.
+inline void CopyMemoryFields(const TRxDat& from, TRxDat& to)
+{
+    CopyVfoFields(from, to);
+    to.Channel = from.Channel;
+    to.MemoryPass = from.MemoryPass;
+    to.SelectScan = from.SelectScan;
+    to.Text = from.Text;
+}
+
 // A memory block: the ten channels of one "MA" listing.
 using TMAArray = std::array<TRxDat, 10>;
 

@@ -1,1 +1,53 @@
 #include "RelayServer.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+TRelayServer::TRelayServer(QObject* parent)
+    : QObject(parent)
+{
+    connect(&FServer, &QTcpServer::newConnection, this, &TRelayServer::HandleNewConnection);
+}
+
+bool TRelayServer::Start(quint16 port)
+{
+    if (FServer.isListening())
+        FServer.close();
+    return FServer.listen(QHostAddress::Any, port);
+}
+
+void TRelayServer::Stop()
+{
+    FServer.close();
+    // disconnectFromHost, not abort: a farewell message written just before must still arrive.
+    const auto clients = FClients;
+    for (const QPointer<QTcpSocket>& client : clients) {
+        if (client)
+            client->disconnectFromHost();
+    }
+}
+
+QTcpSocket* TRelayServer::FirstClient() const
+{
+    return FClients.isEmpty() ? nullptr : FClients.first().data();
+}
+
+void TRelayServer::HandleNewConnection()
+{
+    while (QTcpSocket* socket = FServer.nextPendingConnection()) {
+        if (!FClients.isEmpty()) {
+            Q_EMIT ClientRefused(socket);
+            socket->disconnectFromHost();
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            continue;
+        }
+        FClients.append(socket);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Q_EMIT ClientRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            FClients.removeAll(socket);
+            Q_EMIT ClientDisconnected(socket);
+            socket->deleteLater();
+        });
+        Q_EMIT ClientConnected(socket);
+    }
+}

@@ -13,20 +13,24 @@
 // A builder that returns std::nullopt has refused its argument: nothing is to be sent.
 namespace CommandText {
 
-// 10-digit Hz of a frequency in MHz (rounded); " Cannot format float to string" is reported and
-// "0000100000" used when the value cannot be formatted.
+// 10-digit Hz of a frequency in MHz (rounded half away from zero); " Cannot format float to
+// string" is reported and "0000100000" used when the value is negative, NaN, infinite or needs
+// more than ten digits.
 QString FormatHz(double mhz, const TReportFn& report = {});
-// Step in kHz text ("12.500") to Hz text with "+" for step adjust (" Conversion error" reported
-// and "000100" used when it does not convert), as the memory and search bank writes send it.
+// Step in kHz text ("12.500", "." whatever the locale) to Hz text with "+" for step adjust, as
+// the memory and search bank writes send it. When the text does not convert, " Conversion
+// error" is reported and the whole step becomes "000100" (no "+").
 QString StepHzText(const QString& stepKHz, bool stepAdjust, const TReportFn& report = {});
 // Memory and search-bank text as the receiver stores it: upper case, a blank becomes one space,
 // anything outside " ".."_" becomes "-".
 QString ReceiverText(const QString& text);
 
 // "V" + letter + 10-digit Hz (each digit preceded by a space and one space after the last when
-// `padDigits`); an empty line when MHz is below 0.01 or above 2600.
+// `padDigits`); an empty text when MHz is below 0.01, above 2600 or NaN: that empty line (CR LF
+// only) is still sent.
 QString Frequency(QChar letter, double mhz, bool padDigits);
-// Refused above 999 kHz (the driver reports "Data out of range").
+// "ST" + Hz (rounded), "+" for step adjust. Refused above 999 kHz (the driver reports "Data out
+// of range"), and for a negative or NaN step.
 std::optional<QString> Step(double kHz, bool stepAdjust);
 std::optional<QString> SubStep(int n);
 std::optional<QString> Mode(int n);
@@ -56,7 +60,7 @@ std::optional<QString> MemoryPass(int n);
 std::optional<QString> SelectScan(int n);
 std::optional<QString> Bank(int n);
 std::optional<QString> AutoStore(int n);
-// "MA" + n below 10 (first channel of hundred n), else "MA" (the next ten channels).
+// "MA" + n for 0..9 (first channel of hundred n), else "MA" (the next ten channels).
 QString MemoryBlock(int firstChannel);
 
 std::optional<QString> MemoryScan(int n);

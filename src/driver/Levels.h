@@ -20,6 +20,10 @@ struct TSUnits {
     QString Text;            // "S1".."S8", "S9 +<n>dB"
 };
 
+// "S1".."S8" below S9 (-73 dBm at or below 30 MHz, -93 dBm above), one S unit per 6 dB, and
+// "S9 +<n>dB" from S9 up.
+QString SUnitText(int dbm, double mhz);
+
 // The raw level to dBm, microvolts and S units. `mhz` 0 means the caller has no frequency and
 // `currentMhz` (the driver's current record) is used. False only on an arithmetic failure.
 bool LevelToSUnits(int level, double mhz, double currentMhz, TSUnits& result);

@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -13,11 +15,16 @@ class QSerialPort;
 
 // The program's serial port: one RS-232 line with its settings, written as command text and
 // read one byte at a time. Events are single-handler hooks delivered on the thread that owns
-// the port (the user-interface thread).
+// the port (the user-interface thread); no thread of its own is needed because QSerialPort
+// announces arrivals through that thread's event loop.
 //
-// Port numbers name the system's ports ("COM1".."COM14" on Windows, /dev/ttyS0.. elsewhere);
-// a device path set with SetPortName ("/dev/ttyUSB0", a pseudo-terminal) takes precedence. For
-// tests an already constructed device (one end of TLoopbackLink) can stand in for the line.
+// Port numbers name the system's ports ("COM1".."COM9", "\\.\COM10".."\\.\COM14" on Windows,
+// /dev/ttyS0.. elsewhere); a device path set with SetPortName ("/dev/ttyUSB0", a pseudo-terminal)
+// takes precedence. For tests an already constructed device (one end of TLoopbackLink) can stand
+// in for the line.
+//
+// A line that disappears while open (adapter unplugged, pseudo-terminal master closed, loopback
+// peer closed) closes the port and runs the error routine once with "Serial device disconnected".
 class TSerial : public QObject {
     Q_OBJECT
 
@@ -25,6 +32,7 @@ public:
     enum eParity { paNone, paOdd, paEven, paMark, paSpace };
     enum eDataBits { d7bit, d8bit };
     enum eStopBits { st1bit, st2bit };
+    // QSerialPort has no DTR/DSR handshake: fcDTR_DSR runs the line without flow control.
     enum eFlowControl { fcNone, fcRTS_CTS, fcDTR_DSR, fcXON_XOF };
     enum eOpModes { rxNormal, rxMessage };
     enum eNotifyErr { neDialog, neEvent, neNone };
@@ -46,12 +54,17 @@ public:
     void SetDataBits(eDataBits bits);
     eStopBits StopBits() const { return FStopBits; }
     void SetStopBits(eStopBits bits);
+    // Bounds the bytes held for reading (QSerialPort's read buffer); beyond it the system
+    // queue holds them.
     std::uint16_t RxQueueSize() const { return FRxQueueSize; }
     void SetRxQueueSize(std::uint16_t size);
+    // Kept and re-opens, but QSerialPort's output buffer has no size limit to apply it to.
     std::uint16_t TxQueueSize() const { return FTxQueueSize; }
     void SetTxQueueSize(std::uint16_t size);
     eFlowControl FlowMode() const { return FFlowMode; }
     void SetFlowMode(eFlowControl mode);
+    // Kept and re-opens; QSerialPort offers no switch for it (the system drops bytes with
+    // parity errors when a parity is set).
     bool CheckParity() const { return FCheckParity; }
     void SetCheckParity(bool check);
     int RxWaiting() const;
@@ -66,6 +79,7 @@ public:
     void SetMessageAppendCount(std::int16_t count) { FMessageAppendCount = count; }
     eNotifyErr NotifyErrors() const { return FNotifyErrors; }
     void SetNotifyErrors(eNotifyErr mode) { FNotifyErrors = mode; }
+    // The QSerialPort::SerialPortError of the last error, as a number.
     std::uint32_t ErrorCode() const { return FErrorCode; }
     // The system's text for the last error.
     QString ErrorText() const { return FErrorText; }
@@ -81,34 +95,44 @@ public:
     void SetOpen(bool open);
     bool IsOpen() const { return FOpen; }
 
-    // Writes the characters as they are, at most 255 per call.
+    // Writes the characters as they are, at most 255 per call. Never blocks: output still
+    // pending after 1000 ms without progress runs the error routine ("Write timeout") once.
     void Write(const QByteArray& text);
     // 1 and the byte when one was waiting, else 0.
     int ReadByte(char& byte);
 
     std::function<void(TSerial*)> OnRxData;
+    // Fired when the device reports its output written and nothing is left (a QSerialPort
+    // does; a device without bytesWritten never fires it).
     std::function<void(TSerial*)> OnTxEmpty;
     std::function<void(TSerial*, const QByteArray& message)> OnMessage;
     std::function<void(TSerial*)> OnError;
+    // Declared for completeness, never fired: QSerialPort does not report received breaks.
     std::function<void(TSerial*)> OnBreak;
+    // The modem lines are polled every 100 ms while a serial port is open and one of these
+    // two hooks is assigned; OnRing fires when the ring indicator rises.
     std::function<void(TSerial*)> OnRing;
     std::function<void(TSerial*, eModemInSignal signal, bool state)> OnSignalChange;
     std::function<void(TSerial*)> OnWriteCompleted; // declared for completeness, never fired
 
-    // How neDialog errors are shown. The driver links no window code, so the application
-    // installs a message box here; without one the text goes to the debug log.
+    // How neDialog errors and the invalid rate are shown. The driver links no window code, so
+    // the application installs a message box here; without one the text goes to the debug log.
     static std::function<void(const QString& text)> ShowErrorDialog;
 
 private:
     void Open();
     void Close();
     void Reopen();
-    void ApplyLineSettings();
+    bool SetControlLines(bool raise);
+    void ConnectDevice();
     void HandleReadyRead();
     void HandleBytesWritten();
-    void HandleDeviceError();
-    void HandlePinoutChange();
-    void RunMessageFraming();
+    void HandleWriteTimeout();
+    void HandleLineLost();
+    void PollLines();
+    bool LineHungUp() const;
+    void ReadModemLines(bool notify);
+    bool FeedFraming(char byte);
     void ErrorRoutine(std::uint32_t code, const QString& text);
 
     std::uint8_t FPort = 1;
@@ -130,12 +154,20 @@ private:
     QString FErrorText;
 
     bool FOpen = false;
+    bool FRxDataQueued = false;
+    // Counts opens, so code that ran a hook can tell whether the port it was serving is gone.
+    std::uint64_t FSession = 0;
     QSerialPort* FSerialPort = nullptr; // owned, created on first open of a real port
     QPointer<QIODevice> FExternalDevice;
     QIODevice* FDevice = nullptr; // the open one of the two
-    bool FCts = false;
-    bool FDsr = false;
-    bool FRlsd = false;
+
+    QTimer FWriteTimer;
+    bool FWriteStalled = false;
+
+    QTimer FLineTimer;
+    bool FModemLinesReadable = false;
+    std::array<bool, 3> FModemLines{}; // by eModemInSignal
+    bool FRing = false;
 
     enum class TFraming { Idle, InMessage, Appending };
     TFraming FFraming = TFraming::Idle;

@@ -157,6 +157,10 @@ bool TAR5000::WaitFlag(bool& flag, const QString& message)
         return true;
     ReportError(message);
     flag = false;
+    // After a reply failed to come, a partial line in the buffer is noise; left there it
+    // would spoil the first reply of the next request.
+    FReceiveBuffer.clear();
+    FClientBuffer.clear();
     return false;
 }
 
@@ -275,12 +279,18 @@ void TAR5000::DoClientSocketConnect(bool open)
 
 void TAR5000::HandleSerialError()
 {
-    ReportError(FSerial->ErrorText());
     if (!FSerial->IsOpen()) {
+        // Nothing more will arrive: every request still waiting ends now, not at its time-out.
         FRemote = false;
         FReceiveBuffer.clear();
-        Q_EMIT LinkLost();
+        const TReplyFlags okFlags = FFlags;
+        FFlags = TReplyFlags{};
+        FFlags.VfoOk = okFlags.VfoOk;
+        FFlags.MemoryOk = okFlags.MemoryOk;
     }
+    ReportError(FSerial->ErrorText());
+    if (!FSerial->IsOpen())
+        Q_EMIT LinkLost();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,44 @@
+#include "ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kSettingsName = u"Kovela.INI"_s;
+
+QString FindProgramFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("KOVELA_HOME");
+    if (!fromEnvironment.isEmpty())
+        return QDir::cleanPath(QDir(fromEnvironment).absolutePath());
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    if (!executableFolder.isEmpty() &&
+        QFileInfo::exists(executableFolder + u'/' + kSettingsName) &&
+        QFileInfo(executableFolder).isWritable())
+        return executableFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+} // namespace
+
+QString ProgramFolder()
+{
+    const QString folder = FindProgramFolder();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString ProgramFile(const QString& name)
+{
+    return ProgramFolder() + u'/' + name;
+}
+
+QString SettingsFileName()
+{
+    return ProgramFile(kSettingsName);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The folder that holds the settings file, the tables, "data" and the message log:
+// $KOVELA_HOME when set; else the executable's folder when it holds "Kovela.INI" and can be
+// written (a portable install); else the per-user data folder. Created when missing.
+QString ProgramFolder();
+
+// A file in the program folder.
+QString ProgramFile(const QString& name);
+
+// "Kovela.INI" in the program folder.
+QString SettingsFileName();

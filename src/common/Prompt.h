@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+// Every message box and file dialog goes through the prompt that is installed, so the
+// application shows real dialogs and tests answer them. Without one installed, messages go to
+// the debug log, questions are answered "no" and file dialogs are cancelled.
+class TPrompt {
+public:
+    virtual ~TPrompt() = default;
+
+    virtual void Information(const QString& title, const QString& text) = 0;
+    virtual void Error(const QString& title, const QString& text) = 0;
+    virtual bool Confirm(const QString& title, const QString& text) = 0;
+    // Empty when cancelled.
+    virtual QString SaveFileName(const QString& caption, const QString& folder,
+                                 const QString& defaultName, const QString& filter) = 0;
+    virtual QString OpenFileName(const QString& caption, const QString& folder,
+                                 const QString& defaultName, const QString& filter) = 0;
+    virtual void Beep() = 0;
+};
+
+TPrompt& Prompt();
+// Installs `prompt` and returns the one it replaces.
+std::unique_ptr<TPrompt> SetPrompt(std::unique_ptr<TPrompt> prompt);

@@ -9,6 +9,15 @@ TRelayServer::TRelayServer(QObject* parent)
     connect(&FServer, &QTcpServer::newConnection, this, &TRelayServer::HandleNewConnection);
 }
 
+TRelayServer::~TRelayServer()
+{
+    // Sockets going down with the server must not report to listeners that are going too.
+    for (const QPointer<QTcpSocket>& client : std::as_const(FClients)) {
+        if (client)
+            disconnect(client, nullptr, this, nullptr);
+    }
+}
+
 bool TRelayServer::Start(quint16 port)
 {
     if (FServer.isListening())

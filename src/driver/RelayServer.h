@@ -14,6 +14,7 @@ class TRelayServer : public QObject {
 
 public:
     explicit TRelayServer(QObject* parent = nullptr);
+    ~TRelayServer() override;
 
     // (Re)starts listening on all local addresses; false when the port cannot be bound.
     bool Start(quint16 port);

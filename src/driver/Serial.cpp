@@ -253,6 +253,10 @@ void TSerial::Close() {
     // here are not reported.
     QObject::disconnect(device, nullptr, this, nullptr);
     if (device == FSerialPort) {
+        // Writes are queued, unlike the line's own: what was written before closing (the
+        // "EX" that frees the receiver's front panel) must go out before the purge.
+        if (FSerialPort->bytesToWrite() > 0)
+            FSerialPort->waitForBytesWritten(1000);
         FSerialPort->clear();
         SetControlLines(false);
         FSerialPort->close();

@@ -1,0 +1,372 @@
+#include "Main.h"
+
+#include "AR5000.h"
+#include "FormPlacement.h"
+#include "IniFile.h"
+#include "LinkController.h"
+#include "ProgramFolder.h"
+#include "Prompt.h"
+#include "RelayServer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTcpSocket>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kClientWidth = 204;
+constexpr int kClientHeight = 554;
+constexpr int kClientMode = 2;
+constexpr int kServerMode = 1;
+
+QAction* AddAction(QMenu* menu, const QString& objectName, const QString& caption,
+                   const QString& hint = {})
+{
+    auto* action = menu->addAction(caption);
+    action->setObjectName(objectName);
+    if (!hint.isEmpty())
+        action->setStatusTip(hint);
+    return action;
+}
+
+QCheckBox* AddCheckBox(QWidget* parent, const QString& objectName, const QString& caption,
+                       const QString& hint)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(objectName);
+    box->setToolTip(hint);
+    return box;
+}
+
+QPushButton* AddButton(QWidget* parent, const QString& objectName, const QString& caption,
+                       const QString& hint = {})
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    if (!hint.isEmpty())
+        button->setToolTip(hint);
+    return button;
+}
+
+// The short part of a hint ("short|long") pops up; the long part is for information panels.
+QString ShortHint(const QString& hint)
+{
+    return hint.section(u'|', 0, 0);
+}
+
+} // namespace
+
+TMainForm::TMainForm(TSettings& settings, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , FSettings(settings)
+    , FDriver(new TAR5000(this))
+    , FServer(new TRelayServer(this))
+    , FClientSocket(new QTcpSocket(this))
+{
+    setObjectName(u"MainForm"_s);
+    setWindowTitle(u"Kovela"_s);
+    FDriver->SetClientSocket(FClientSocket);
+    FDriver->SetServerSocket(FServer);
+    FDriver->OnErrorMessage = [this](const QString& text) { ReportMessage(text); };
+
+    BuildMenus();
+    BuildStatusBar();
+    BuildPages();
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
+                                   statusBar()->sizeHint().height());
+    move(DefaultPosition());
+    LoadSettings();
+    FLink->ApplyClosedState();
+}
+
+TMainForm::~TMainForm()
+{
+    // The driver reports through this window: it must not outlive what it reports to.
+    FDriver->OnErrorMessage = {};
+}
+
+QPoint TMainForm::DefaultPosition() const
+{
+    const QScreen* screen = QApplication::primaryScreen();
+    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+    return {screenWidth - frameGeometry().width() - 10, 10};
+}
+
+void TMainForm::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(u"&File"_s);
+    AddAction(file, u"SpecAnalyser1"_s, u"Spec Analyser"_s)->setEnabled(false);
+    file->addSeparator();
+    QAction* exit = AddAction(file, u"FileExitItem"_s, u"E&xit"_s, u"Exit this application"_s);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* setup = menuBar()->addMenu(u"&Setup"_s);
+    QAction* comms = AddAction(setup, u"SetBaudRate1"_s, u"Set &Comms Rate/Port"_s);
+    connect(comms, &QAction::triggered, this, &TMainForm::CommsDialogRequested);
+    FSdu = AddAction(setup, u"SDU1"_s, u"SDU5500 Pass Thru Mode"_s,
+                     u"Do not set without SDU5500 in line"_s);
+    FSdu->setCheckable(true);
+    connect(FSdu, &QAction::toggled, this, [this](bool on) {
+        FSettings.SDUPassThru = on;
+        FDriver->SetSduMode(on);
+        if (auto* toggle = findChild<QPushButton*>(u"ToggleRemoteSpeedButton"_s))
+            toggle->setEnabled(!on);
+    });
+    FHints = AddAction(setup, u"HintsOff1"_s, u"Hints Off"_s);
+    FHints->setCheckable(true);
+    connect(FHints, &QAction::triggered, this, [this](bool shown) {
+        FSettings.Hints = shown ? u"On"_s : u"Off"_s;
+        FHints->setText(shown ? u"Hints Off"_s : u"Hints On"_s);
+        TIniFile ini(SettingsFileName());
+        if (!ini.WriteString(u"Settings"_s, u"Hints"_s, FSettings.Hints))
+            AddMessage(ini.ErrorText());
+    });
+
+    QMenu* tools = menuBar()->addMenu(u"&Tools"_s);
+    connect(AddAction(tools, u"ViewMessagesMenuItem"_s, u"View Messages"_s), &QAction::triggered,
+            this, &TMainForm::ViewMessagesRequested);
+    connect(AddAction(tools, u"ViewCommsMenuItem"_s, u"View Comms"_s), &QAction::triggered,
+            this, &TMainForm::ViewCommsRequested);
+    tools->addSeparator()->setObjectName(u"N2MenuItem"_s);
+    AddAction(tools, u"GetDTMFMenuIItem"_s, u"Get DTMF"_s)->setEnabled(false);
+    AddAction(tools, u"Longtermsignallog1"_s, u"Long term signal log..."_s)->setEnabled(false);
+    AddAction(tools, u"mnuIARUBeacons1"_s, u"IARU Beacons"_s)->setEnabled(false);
+
+    QMenu* help = menuBar()->addMenu(u"&Help"_s);
+    connect(AddAction(help, u"Var1"_s, u"AR5000 &Version Info"_s), &QAction::triggered, this,
+            &TMainForm::ShowVersion);
+
+    // The signal graph's pop-up menu; its check marks are kept in the settings file.
+    FGraticules = new QAction(u"Graticules"_s, this);
+    FGraticules->setObjectName(u"Graticules1"_s);
+    FSignalData = new QAction(u"Data"_s, this);
+    FSignalData->setObjectName(u"SignalData"_s);
+    FAvgMeter = new QAction(u"Avg Meter"_s, this);
+    FAvgMeter->setObjectName(u"AvgMeter1"_s);
+    for (QAction* action : {FGraticules, FSignalData, FAvgMeter})
+        action->setCheckable(true);
+}
+
+void TMainForm::BuildPages()
+{
+    FPageControl = new QTabWidget(this);
+    FPageControl->setObjectName(u"PageControl1"_s);
+    FPageControl->setTabPosition(QTabWidget::South);
+    const std::pair<const char16_t*, const char16_t*> pages[] = {
+        {u"MainSheet", u"Main"},
+        {u"MemSheet", u"Mem Scan"},
+        {u"FSearchSheet", u"F Search"},
+        {u"PrioritySheet", u"Priority"}};
+    for (const auto& [name, caption] : pages) {
+        auto* page = new QWidget(FPageControl);
+        page->setObjectName(QString::fromUtf16(name));
+        FPageControl->addTab(page, QString::fromUtf16(caption));
+    }
+    setCentralWidget(FPageControl);
+
+    QWidget* mainSheet = FPageControl->widget(0);
+    auto* logo = new QLabel(u"Kovela"_s, mainSheet);
+    logo->setObjectName(u"Panel6"_s);
+    logo->setAlignment(Qt::AlignCenter);
+    logo->setFixedHeight(63);
+    logo->setStyleSheet(u"background: black; color: #00ff00; font: bold 18px;"_s);
+
+    TLinkWidgets widgets;
+    widgets.TimerCheckBox = AddCheckBox(mainSheet, u"TimerCheckBox"_s, u"Signal"_s,
+                                        ShortHint(u"F11 Show signal graph|"_s));
+    widgets.FreqUpdateCheckBox = AddCheckBox(mainSheet, u"FreqUpdateCheckBox"_s, u"Fre&q"_s,
+                                             ShortHint(u"F12 Auto update freq display|"_s));
+    widgets.PriorityCheckBox1 = AddCheckBox(mainSheet, u"PriorityCheckBox1"_s, u"P"_s,
+                                            u"Priority watch"_s);
+    widgets.OpenPortButton = AddButton(mainSheet, u"OpenPortButton"_s, u"&Open Port"_s);
+    widgets.ToggleRemoteSpeedButton = AddButton(mainSheet, u"ToggleRemoteSpeedButton"_s,
+                                                u"&Disconnect"_s, ShortHint(u"Temp disconnect|"_s));
+    widgets.PowerOffButton = AddButton(mainSheet, u"PowerOffButton"_s, u"Pw&rOff"_s);
+    connect(widgets.TimerCheckBox, &QCheckBox::toggled, this,
+            [this](bool on) { FDriver->FSetTimerStatus(on); });
+    connect(widgets.FreqUpdateCheckBox, &QCheckBox::toggled, this,
+            [this](bool on) { FDriver->PollRx = on; });
+
+    auto* layout = new QGridLayout(mainSheet);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(logo, 0, 0, 1, 3);
+    layout->addWidget(widgets.TimerCheckBox, 1, 0);
+    layout->addWidget(widgets.FreqUpdateCheckBox, 1, 1);
+    layout->addWidget(widgets.PriorityCheckBox1, 1, 2);
+    layout->addWidget(widgets.OpenPortButton, 2, 0, 1, 3);
+    layout->addWidget(widgets.ToggleRemoteSpeedButton, 3, 0, 1, 2);
+    layout->addWidget(widgets.PowerOffButton, 3, 2);
+    layout->setRowStretch(4, 1);
+
+    widgets.SetBaudRate1 = findChild<QAction*>(u"SetBaudRate1"_s);
+    widgets.SpecAnalyser1 = findChild<QAction*>(u"SpecAnalyser1"_s);
+    widgets.Longtermsignallog1 = findChild<QAction*>(u"Longtermsignallog1"_s);
+    widgets.mnuIARUBeacons1 = findChild<QAction*>(u"mnuIARUBeacons1"_s);
+    for (int panel = 0; panel < 3; ++panel)
+        widgets.StatusPanels[panel] = findChild<QLabel*>(u"StatusPanel%1"_s.arg(panel));
+    FLink = new TLinkController(this, FDriver, FSettings, widgets);
+}
+
+void TMainForm::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(u"StatusBar1"_s);
+    bar->setSizeGripEnabled(false);
+    const int widths[] = {70, 65, 50};
+    for (int panel = 0; panel < 3; ++panel) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(u"StatusPanel%1"_s.arg(panel));
+        label->setMinimumWidth(widths[panel]);
+        bar->addWidget(label, panel == 2 ? 1 : 0);
+    }
+}
+
+void TMainForm::LoadSettings()
+{
+    TIniFile ini(SettingsFileName());
+    if (!ini.ErrorText().isEmpty())
+        AddMessage(ini.ErrorText());
+    FSettings.Load(ini);
+
+    FDriver->BankSwitchDisabled = FSettings.BankSwitchDisabled;
+    FDriver->SetConnectionMode(static_cast<std::uint8_t>(FSettings.Status));
+    FDriver->RemoteHost = FSettings.RemoteHost;
+    FGraticules->setChecked(FSettings.Graticules);
+    FSignalData->setChecked(FSettings.SignalGraphData);
+    FAvgMeter->setChecked(FSettings.AvgMeter);
+    FDriver->PadFString = FSettings.PadFString;
+    FDriver->FirmwareID = FSettings.FirmwareID;
+    FDriver->ServerPort = static_cast<quint16>(FSettings.ServerPort);
+    FDriver->ClientPort = static_cast<quint16>(FSettings.ClientPort);
+    if (FSettings.SaveRestoreMainFormPosition) {
+        const QPoint start = DefaultPosition();
+        RestoreFormPlacement(this, start.x(), start.y(), ini);
+    }
+    FDriver->CT5000 = FSettings.CT5000;
+    FDriver->DS8000 = FSettings.DS8000;
+    FSdu->setChecked(FSettings.SDUPassThru);
+    FDriver->SetSduMode(FSettings.SDUPassThru);
+    FHints->setChecked(FSettings.HintsShown());
+    FHints->setText(FSettings.HintsShown() ? u"Hints Off"_s : u"Hints On"_s);
+    FLink->ApplySerialSettings();
+    if (FSettings.AlwaysOnTop)
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (auto* powerOff = findChild<QPushButton*>(u"PowerOffButton"_s))
+        powerOff->setEnabled(FSettings.Status != kClientMode);
+}
+
+void TMainForm::ApplyCommsSettings()
+{
+    FDriver->CT5000 = FSettings.CT5000;
+    FDriver->DS8000 = FSettings.DS8000;
+    FDriver->BankSwitchDisabled = FSettings.BankSwitchDisabled;
+    FDriver->PadFString = FSettings.PadFString;
+    FDriver->FirmwareID = FSettings.FirmwareID;
+    FDriver->SetConnectionMode(static_cast<std::uint8_t>(FSettings.Status));
+    // The dialog empties the host unless the client mode is chosen; the driver keeps its own.
+    if (!FSettings.RemoteHost.isEmpty())
+        FDriver->RemoteHost = FSettings.RemoteHost;
+    FDriver->ServerPort = static_cast<quint16>(FSettings.ServerPort);
+    FDriver->ClientPort = static_cast<quint16>(FSettings.ClientPort);
+    FLink->ApplySerialSettings();
+    FLink->ShowPortInStatusBar();
+    setWindowFlag(Qt::WindowStaysOnTopHint, FSettings.AlwaysOnTop);
+    if (auto* powerOff = findChild<QPushButton*>(u"PowerOffButton"_s))
+        powerOff->setEnabled(FSettings.Status != kClientMode);
+    if (FSettings.SaveRestoreMainFormPosition) {
+        TIniFile ini(SettingsFileName());
+        SaveFormPlacement(this, ini);
+    }
+    show(); // changing the stay-on-top flag hides a shown window
+}
+
+bool TMainForm::SaveSettings()
+{
+    Q_EMIT SavingSettings();
+    FSettings.SDUPassThru = FSdu->isChecked();
+    FSettings.Graticules = FGraticules->isChecked();
+    FSettings.SignalGraphData = FSignalData->isChecked();
+    FSettings.AvgMeter = FAvgMeter->isChecked();
+    FSettings.PadFString = FDriver->PadFString;
+    TIniFile ini(SettingsFileName());
+    bool saved = FSettings.SaveAtExit(ini);
+    if (saved && FSettings.SaveRestoreMainFormPosition)
+        SaveFormPlacement(this, ini);
+    if (!saved)
+        Prompt().Error(windowTitle(), ini.ErrorText());
+    return saved;
+}
+
+void TMainForm::AddMessage(const QString& text)
+{
+    if (MessageSink)
+        MessageSink(text);
+}
+
+void TMainForm::ReportMessage(const QString& text)
+{
+    AddMessage(text);
+    if (FDriver->ConnectionMode() == kClientMode && text.contains(u"Server Closed Port"_s) &&
+        FDriver->Connected())
+        FLink->OpenPortButtonClick();
+    if (FDriver->ConnectionMode() == kServerMode && FServer->IsActive()) {
+        if (QTcpSocket* client = FServer->FirstClient()) {
+            QString relayed = text;
+            relayed.replace(u'\r', u' ').replace(u'\n', u' ');
+            client->write((u"Kv7Msg "_s + relayed).toLatin1());
+        }
+    }
+    if (auto* signal = findChild<QCheckBox*>(u"TimerCheckBox"_s))
+        signal->setChecked(false);
+}
+
+void TMainForm::ShowVersion()
+{
+    ReportMessage(FDriver->GetVersion());
+}
+
+bool TMainForm::CloseQuery()
+{
+    bool allowed = true;
+    const auto* priority = findChild<QCheckBox*>(u"PriorityCheckBox1"_s);
+    const auto* signal = findChild<QCheckBox*>(u"TimerCheckBox"_s);
+    if (FRunFlags.ScanRunning || FRunFlags.SearchRunning || FRunFlags.SelectScanRunning) {
+        ReportMessage(u"Stop Scan First"_s);
+        allowed = false;
+    } else if (priority && priority->isChecked()) {
+        ReportMessage(u"Cancel Priority First"_s);
+        allowed = false;
+    } else if (FDriver->ConnectionMode() == kClientMode && signal && signal->isChecked()) {
+        ReportMessage(u"Please Cancel Sig Strength [F11] before closing, to avoid Server "
+                      u"Network error."_s);
+        Prompt().Beep();
+        allowed = false;
+    }
+    // Written whether or not closing was allowed: nothing the user set is lost to a refusal.
+    SaveSettings();
+    return allowed;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (!CloseQuery()) {
+        event->ignore();
+        return;
+    }
+    if (FDriver->Connected())
+        FLink->OpenPortButtonClick();
+    event->accept();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTcpSocket;
+class TAR5000;
+class TLinkController;
+class TRelayServer;
+
+// What runs on the receiver right now; the rules that refuse closing or changing page read it.
+struct TRunFlags {
+    bool SearchRunning = false;
+    bool ScanRunning = false;
+    bool SelectScanRunning = false;
+    bool PriorityCheckBusy = false;
+};
+
+// The main window: builds the controls, owns the receiver driver and the network sockets, and
+// holds only the rules that cross features (closing, the at-exit settings, message routing).
+// Each feature's logic lives in a controller of its own.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TMainForm(TSettings& settings, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    TAR5000* Driver() const { return FDriver; }
+    TSettings& Settings() { return FSettings; }
+    TLinkController* Link() const { return FLink; }
+    TRelayServer* TheServerSocket() const { return FServer; }
+    QTcpSocket* TheClientSocket() const { return FClientSocket; }
+    TRunFlags& RunFlags() { return FRunFlags; }
+
+    // Where messages are shown (the messages window's AddMessage); set by the application.
+    std::function<void(const QString& text)> MessageSink;
+    // The messages window, then the follow-ups: a client closes its link when the server
+    // closed, a server relays the message to its client, and level polling stops.
+    void ReportMessage(const QString& text);
+    void AddMessage(const QString& text);
+
+    // Reads the start-up keys and applies them to the driver and the window.
+    void LoadSettings();
+    // Writes the keys marked for exit; false (after a message box) when the file refused.
+    bool SaveSettings();
+    // Applies the options the comms dialog edits, after it was accepted.
+    void ApplyCommsSettings();
+
+    // The start position: 10 pixels from the top and from the right edge of the screen.
+    QPoint DefaultPosition() const;
+
+Q_SIGNALS:
+    void ViewMessagesRequested();
+    void ViewCommsRequested();
+    void CommsDialogRequested();
+    // Before the at-exit settings are written: windows that keep their own settings save them.
+    void SavingSettings();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildPages();
+    void BuildStatusBar();
+    void ShowVersion();
+    bool CloseQuery();
+    void WireNetwork();
+
+    TSettings& FSettings;
+    TAR5000* FDriver;
+    TRelayServer* FServer;
+    QTcpSocket* FClientSocket;
+    TLinkController* FLink = nullptr;
+    TRunFlags FRunFlags;
+
+    QTabWidget* FPageControl = nullptr;
+    QAction* FSdu = nullptr;
+    QAction* FGraticules = nullptr;
+    QAction* FSignalData = nullptr;
+    QAction* FAvgMeter = nullptr;
+    QAction* FHints = nullptr;
+};

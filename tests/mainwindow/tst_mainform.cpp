@@ -1,0 +1,216 @@
+// The main window's frame and link rules, offscreen, against the in-process simulator.
+#include "AR5000.h"
+#include "IniFile.h"
+#include "LinkController.h"
+#include "LoopbackLink.h"
+#include "Main.h"
+#include "ProgramFolder.h"
+#include "RelayServer.h"
+#include "Simulator.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A main window whose serial port is an in-process line to the simulated receiver.
+struct TWindowFixture {
+    TSettings Settings;
+    TSimReceiver Receiver;
+    TSimLoopback Loopback{&Receiver};
+    std::unique_ptr<TMainForm> Form;
+    QStringList Messages;
+
+    TWindowFixture()
+    {
+        Form = std::make_unique<TMainForm>(Settings);
+        Form->MessageSink = [this](const QString& text) { Messages << text; };
+        Form->Driver()->Serial()->SetDevice(Loopback.DriverEnd());
+        Form->Driver()->Timeout = 1000;
+    }
+
+    template <typename T> T* Find(const QString& name) const
+    {
+        T* found = Form->findChild<T*>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    QString Panel(int index) const { return Find<QLabel>(u"StatusPanel%1"_s.arg(index))->text(); }
+    void ClickOpenPort() const { Find<QPushButton>(u"OpenPortButton"_s)->click(); }
+};
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FHome;
+
+    void WriteSettings(const QByteArray& content)
+    {
+        QFile file(SettingsFileName());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("KOVELA_HOME", FHome.path().toLocal8Bit()); }
+    void init() { QFile::remove(SettingsFileName()); }
+
+    void frameWithoutSettingsFile()
+    {
+        TWindowFixture f;
+        QCOMPARE(f.Form->windowTitle(), u"Kovela"_s);
+        const auto* pages = f.Find<QTabWidget>(u"PageControl1"_s);
+        QCOMPARE(pages->count(), 4);
+        QCOMPARE(pages->tabText(1), u"Mem Scan"_s);
+        QCOMPARE(pages->widget(3)->objectName(), u"PrioritySheet"_s);
+        QCOMPARE(f.Panel(0), u"Port Closed"_s);
+        QCOMPARE(f.Panel(1), u"9600"_s);
+        QCOMPARE(f.Panel(2), u"Com 2"_s);
+        QCOMPARE(f.Form->Driver()->ConnectionMode(), std::uint8_t(0));
+        QCOMPARE(f.Form->Driver()->FirmwareID, 1);
+        QVERIFY(!f.Find<QCheckBox>(u"TimerCheckBox"_s)->isEnabled());
+        QVERIFY(f.Find<QPushButton>(u"PowerOffButton"_s)->isEnabled());
+        QVERIFY(f.Find<QAction>(u"SetBaudRate1"_s)->isEnabled());
+        QVERIFY(f.Find<QAction>(u"HintsOff1"_s)->isChecked());
+    }
+
+    void settingsAreReadAndBadValuesGiveDefaults()
+    {
+        WriteSettings("[settings]\r\nBaudRate=19200\r\nComPort=Com2\r\nFirmwareId=0\r\n"
+                      "SDUPassThru=1\r\nHints=off\r\n[Network]\r\nStatus=2\r\n"
+                      "RemoteHost=radio.local\r\n[Settings]\r\nServerPort=99999\r\n");
+        TWindowFixture f;
+        QCOMPARE(f.Form->Driver()->Serial()->Baudrate(), 19200);
+        QCOMPARE(f.Form->Driver()->Serial()->Port(), std::uint8_t(1)); // "Com2" names nothing
+        QCOMPARE(f.Form->Driver()->FirmwareID, 0);
+        QVERIFY(f.Form->Driver()->SduMode());
+        QVERIFY(!f.Find<QPushButton>(u"ToggleRemoteSpeedButton"_s)->isEnabled());
+        QCOMPARE(f.Form->Driver()->ConnectionMode(), std::uint8_t(2));
+        QCOMPARE(f.Form->Driver()->RemoteHost, u"radio.local"_s);
+        QCOMPARE(f.Form->Driver()->ServerPort, quint16(1024));
+        QVERIFY(!f.Find<QPushButton>(u"PowerOffButton"_s)->isEnabled()); // client mode
+        QVERIFY(!f.Find<QAction>(u"HintsOff1"_s)->isChecked());
+        QCOMPARE(f.Find<QAction>(u"HintsOff1"_s)->text(), u"Hints On"_s);
+    }
+
+    void openAndCloseTheLink()
+    {
+        TWindowFixture f;
+        int opened = 0;
+        int closed = 0;
+        connect(f.Form->Link(), &TLinkController::LinkOpened, [&] { ++opened; });
+        connect(f.Form->Link(), &TLinkController::LinkClosed, [&] { ++closed; });
+        f.ClickOpenPort();
+        QVERIFY(f.Form->Driver()->Connected());
+        QCOMPARE(f.Panel(0), u"Port Open"_s);
+        QCOMPARE(f.Find<QPushButton>(u"OpenPortButton"_s)->text(), u"Cl&ose Port"_s);
+        QVERIFY(f.Find<QCheckBox>(u"TimerCheckBox"_s)->isEnabled());
+        QVERIFY(!f.Find<QAction>(u"SetBaudRate1"_s)->isEnabled());
+        QCOMPARE(opened, 1);
+
+        f.Find<QCheckBox>(u"TimerCheckBox"_s)->setChecked(true);
+        QVERIFY(f.Form->Driver()->TimerStatus());
+        f.Receiver.ClearReceivedLines();
+        f.ClickOpenPort();
+        QVERIFY(!f.Form->Driver()->Connected());
+        QCOMPARE(f.Panel(0), u"Port Closed"_s);
+        QCOMPARE(f.Find<QPushButton>(u"OpenPortButton"_s)->text(), u"&Open Port"_s);
+        QVERIFY(!f.Find<QCheckBox>(u"TimerCheckBox"_s)->isChecked());
+        QVERIFY(f.Receiver.ReceivedLines().contains(u"EX"_s)); // the front panel is freed
+        QCOMPARE(closed, 1);
+        QVERIFY(f.Messages.isEmpty());
+    }
+
+    void silentReceiverIsNotFound()
+    {
+        TWindowFixture f;
+        f.Receiver.SetFault(TSimFault::Silence);
+        f.Form->Driver()->InitialiseWaitMs = 100;
+        f.ClickOpenPort();
+        QVERIFY(!f.Form->Driver()->Connected());
+        QCOMPARE(f.Messages, QStringList{u"AR5000 not found"_s});
+        QCOMPARE(f.Panel(0), u"Port Closed"_s);
+    }
+
+    void closingRefusals()
+    {
+        TWindowFixture f;
+        f.ClickOpenPort();
+        QVERIFY(f.Form->Driver()->Connected());
+        f.Find<QCheckBox>(u"PriorityCheckBox1"_s)->setChecked(true);
+        f.ClickOpenPort();
+        QVERIFY(f.Form->Driver()->Connected());
+        QCOMPARE(f.Messages.last(), u"Cancel Priority First"_s);
+
+        f.Find<QCheckBox>(u"PriorityCheckBox1"_s)->setChecked(false);
+        f.Form->RunFlags().SearchRunning = true;
+        f.Find<QAction>(u"Graticules1"_s)->setChecked(false);
+        QVERIFY(!f.Form->close());
+        QCOMPARE(f.Messages.last(), u"Stop Scan First"_s);
+        // Refused, yet what the user set is written.
+        const TIniFile ini(SettingsFileName());
+        QCOMPARE(ini.ReadString(u"Settings"_s, u"Graticules"_s, {}), u"0"_s);
+
+        f.Form->RunFlags().SearchRunning = false;
+        QVERIFY(f.Form->close());
+        QVERIFY(!f.Form->Driver()->Connected()); // closing the window closes the link
+    }
+
+    void lostDeviceLeavesAClosedUsableWindow()
+    {
+        TWindowFixture f;
+        f.ClickOpenPort();
+        QVERIFY(f.Form->Driver()->Connected());
+        f.Loopback.DropConnection();
+        QTRY_COMPARE(f.Panel(0), u"Port Closed"_s);
+        QCOMPARE(f.Messages.size(), 1);
+        f.Loopback.Reconnect();
+        f.ClickOpenPort();
+        QVERIFY(f.Form->Driver()->Connected());
+    }
+
+    void messagesAreRelayedToTheNetworkClient()
+    {
+        TWindowFixture f;
+        f.Form->Driver()->SetConnectionMode(1);
+        f.Form->Driver()->ServerPort = 0;
+        f.Form->Driver()->Timeout = 1000;
+        f.ClickOpenPort();
+        QVERIFY(f.Form->TheServerSocket()->IsActive());
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, f.Form->TheServerSocket()->ServerPort());
+        QVERIFY(client.waitForConnected(2000));
+        QTRY_COMPARE(f.Form->TheServerSocket()->ActiveConnections(), 1);
+        QTRY_VERIFY(f.Messages.last().endsWith(u" Connected"_s));
+        client.readAll();
+
+        f.Form->ReportMessage(u"first\r\nsecond\nthird"_s);
+        QTRY_VERIFY(client.bytesAvailable() > 0);
+        QCOMPARE(client.readAll(), QByteArray("Kv7Msg first  second third"));
+
+        client.write("rx\r\n");
+        QTRY_VERIFY(f.Receiver.ReceivedLines().contains(u"RX"_s));
+
+        f.ClickOpenPort();
+        QVERIFY(f.Messages.contains(u"Server Closed Port"_s));
+        QVERIFY(!f.Form->TheServerSocket()->IsActive());
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -131,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(f.Panel(0), u"Port Closed"_s);
         QCOMPARE(f.Find<QPushButton>(u"OpenPortButton"_s)->text(), u"&Open Port"_s);
         QVERIFY(!f.Find<QCheckBox>(u"TimerCheckBox"_s)->isChecked());
-        QVERIFY(f.Receiver.ReceivedLines().contains(u"EX"_s)); // the front panel is freed
+        QTRY_VERIFY(f.Receiver.ReceivedLines().contains(u"EX"_s)); // the front panel is freed
         QCOMPARE(closed, 1);
         QVERIFY(f.Messages.isEmpty());
     }

@@ -9,8 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     constexpr int kBaud = 19200;
 

@@ -16,16 +16,14 @@ namespace {
 
 constexpr int kRunMs = 5000;
 
-QString SimulatorPath()
-{
+QString SimulatorPath() {
     const QString fromEnv = qEnvironmentVariable("KOVELA_SIM");
     if (!fromEnv.isEmpty())
         return fromEnv;
     return QCoreApplication::applicationDirPath() + u"/../src/simulator/kovela-sim"_s;
 }
 
-bool RunAt(int baud)
-{
+bool RunAt(int baud) {
     QProcess simulator;
     simulator.start(SimulatorPath(), {u"--pty"_s, u"--baud"_s, QString::number(baud)});
     if (!simulator.waitForStarted(5000)) {
@@ -55,7 +53,9 @@ bool RunAt(int baud)
         return false;
     }
     int replies = 0;
-    driver.OnSignalLevel = [&replies](const TRxDat&) { ++replies; };
+    driver.OnSignalLevel = [&replies](const TRxDat&) {
+        ++replies;
+    };
 
     const double cpuBefore = ProcessCpuSeconds();
     QElapsedTimer elapsed;
@@ -79,8 +79,7 @@ bool RunAt(int baud)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     for (const int baud : {4800, 9600, 19200}) {
         if (!RunAt(baud))

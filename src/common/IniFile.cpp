@@ -10,13 +10,11 @@
 using namespace Qt::StringLiterals;
 
 TIniFile::TIniFile(QString fileName)
-    : FFileName(std::move(fileName))
-{
+    : FFileName(std::move(fileName)) {
     Load();
 }
 
-void TIniFile::Load()
-{
+void TIniFile::Load() {
     FSections = {TSection{}};
     QFile file(FFileName);
     FExists = file.exists();
@@ -54,12 +52,12 @@ void TIniFile::Load()
     }
     // The split leaves one empty line for the final line end; it is written again on save.
     TSection& last = FSections.last();
-    if (!last.Lines.isEmpty() && last.Lines.last().Text.isEmpty() && last.Lines.last().Key.isEmpty())
+    if (!last.Lines.isEmpty() && last.Lines.last().Text.isEmpty() &&
+        last.Lines.last().Key.isEmpty())
         last.Lines.removeLast();
 }
 
-bool TIniFile::Save()
-{
+bool TIniFile::Save() {
     if (FUnreadable) {
         // Writing now would replace the user's settings with only the keys changed here.
         FErrorText = u"Cannot write %1: the file could not be read"_s.arg(FFileName);
@@ -73,7 +71,8 @@ bool TIniFile::Save()
             text += (line.Key.isEmpty() ? line.Text : line.Key + u'=' + line.Value) + u"\r\n"_s;
     }
     QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FLatin1 ? text.toLatin1() : text.toUtf8()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(FLatin1 ? text.toLatin1() : text.toUtf8()) < 0 || !file.commit()) {
         FErrorText = u"Cannot write %1: %2"_s.arg(FFileName, file.errorString());
         Load(); // what is in memory must stay what is on disk
         return false;
@@ -83,8 +82,7 @@ bool TIniFile::Save()
     return true;
 }
 
-const TIniFile::TSection* TIniFile::FindSection(const QString& name) const
-{
+const TIniFile::TSection* TIniFile::FindSection(const QString& name) const {
     for (const TSection& section : FSections) {
         if (!section.Name.isEmpty() && section.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &section;
@@ -92,13 +90,11 @@ const TIniFile::TSection* TIniFile::FindSection(const QString& name) const
     return nullptr;
 }
 
-TIniFile::TSection* TIniFile::FindSection(const QString& name)
-{
+TIniFile::TSection* TIniFile::FindSection(const QString& name) {
     return const_cast<TSection*>(std::as_const(*this).FindSection(name));
 }
 
-const TIniFile::TLine* TIniFile::FindKey(const QString& section, const QString& key) const
-{
+const TIniFile::TLine* TIniFile::FindKey(const QString& section, const QString& key) const {
     const TSection* found = FindSection(section);
     if (!found)
         return nullptr;
@@ -109,18 +105,15 @@ const TIniFile::TLine* TIniFile::FindKey(const QString& section, const QString& 
     return nullptr;
 }
 
-bool TIniFile::SectionExists(const QString& section) const
-{
+bool TIniFile::SectionExists(const QString& section) const {
     return FindSection(section) != nullptr;
 }
 
-bool TIniFile::ValueExists(const QString& section, const QString& key) const
-{
+bool TIniFile::ValueExists(const QString& section, const QString& key) const {
     return FindKey(section, key) != nullptr;
 }
 
-QStringList TIniFile::ReadSection(const QString& section) const
-{
+QStringList TIniFile::ReadSection(const QString& section) const {
     QStringList keys;
     if (const TSection* found = FindSection(section)) {
         for (const TLine& line : found->Lines) {
@@ -132,14 +125,12 @@ QStringList TIniFile::ReadSection(const QString& section) const
 }
 
 QString TIniFile::ReadString(const QString& section, const QString& key,
-                             const QString& defaultValue) const
-{
+                             const QString& defaultValue) const {
     const TLine* line = FindKey(section, key);
     return line ? line->Value : defaultValue;
 }
 
-int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
-{
+int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
     const TLine* line = FindKey(section, key);
     if (!line)
         return defaultValue;
@@ -148,13 +139,11 @@ int TIniFile::ReadInteger(const QString& section, const QString& key, int defaul
     return ok ? value : defaultValue;
 }
 
-bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const
-{
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-bool TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
-{
+bool TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
     TSection* found = FindSection(section);
     if (!found) {
         FSections.append(TSection{section, {}});
@@ -181,18 +170,15 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
     return Save();
 }
 
-bool TIniFile::WriteInteger(const QString& section, const QString& key, int value)
-{
+bool TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
     return WriteString(section, key, QString::number(value));
 }
 
-bool TIniFile::WriteBool(const QString& section, const QString& key, bool value)
-{
+bool TIniFile::WriteBool(const QString& section, const QString& key, bool value) {
     return WriteString(section, key, value ? u"1"_s : u"0"_s);
 }
 
-bool TIniFile::DeleteKey(const QString& section, const QString& key)
-{
+bool TIniFile::DeleteKey(const QString& section, const QString& key) {
     TSection* found = FindSection(section);
     if (!found)
         return true;
@@ -202,8 +188,7 @@ bool TIniFile::DeleteKey(const QString& section, const QString& key)
     return removed == 0 || Save();
 }
 
-bool TIniFile::EraseSection(const QString& section)
-{
+bool TIniFile::EraseSection(const QString& section) {
     const auto removed = FSections.removeIf([&section](const TSection& s) {
         return !s.Name.isEmpty() && s.Name.compare(section, Qt::CaseInsensitive) == 0;
     });

@@ -11,14 +11,12 @@ namespace {
 
 const QString kSettingsName = u"Kovela.INI"_s;
 
-QString FindProgramFolder()
-{
+QString FindProgramFolder() {
     const QString fromEnvironment = qEnvironmentVariable("KOVELA_HOME");
     if (!fromEnvironment.isEmpty())
         return QDir::cleanPath(QDir(fromEnvironment).absolutePath());
     const QString executableFolder = QCoreApplication::applicationDirPath();
-    if (!executableFolder.isEmpty() &&
-        QFileInfo::exists(executableFolder + u'/' + kSettingsName) &&
+    if (!executableFolder.isEmpty() && QFileInfo::exists(executableFolder + u'/' + kSettingsName) &&
         QFileInfo(executableFolder).isWritable())
         return executableFolder;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -26,19 +24,16 @@ QString FindProgramFolder()
 
 } // namespace
 
-QString ProgramFolder()
-{
+QString ProgramFolder() {
     const QString folder = FindProgramFolder();
     QDir().mkpath(folder);
     return folder;
 }
 
-QString ProgramFile(const QString& name)
-{
+QString ProgramFile(const QString& name) {
     return ProgramFolder() + u'/' + name;
 }
 
-QString SettingsFileName()
-{
+QString SettingsFileName() {
     return ProgramFile(kSettingsName);
 }

@@ -13,8 +13,7 @@ const QString kColors = u"Colors"_s;
 
 } // namespace
 
-void TSettings::Load(const TIniFile& ini)
-{
+void TSettings::Load(const TIniFile& ini) {
     BaudRate = ini.ReadString(kSettings, u"BaudRate"_s, BaudRate);
     ComPort = ini.ReadString(kSettings, u"ComPort"_s, ComPort);
     Hints = ini.ReadString(kSettings, u"Hints"_s, Hints);
@@ -57,8 +56,7 @@ void TSettings::Load(const TIniFile& ini)
     TableTextColor = ini.ReadString(kColors, u"TableTextColor"_s, TableTextColor);
 }
 
-bool TSettings::SaveAtExit(TIniFile& ini) const
-{
+bool TSettings::SaveAtExit(TIniFile& ini) const {
     return ini.WriteBool(kSettings, u"SDUPassThru"_s, SDUPassThru) &&
            ini.WriteBool(kSettings, u"Graticules"_s, Graticules) &&
            ini.WriteBool(kSettings, u"SignalGraphData"_s, SignalGraphData) &&
@@ -76,8 +74,7 @@ bool TSettings::SaveAtExit(TIniFile& ini) const
            ini.WriteInteger(kSettings, u"ClientPort"_s, ClientPort);
 }
 
-bool TSettings::SaveCommsDialog(TIniFile& ini) const
-{
+bool TSettings::SaveCommsDialog(TIniFile& ini) const {
     return ini.WriteString(kSettings, u"BaudRate"_s, BaudRate) &&
            ini.WriteString(kSettings, u"ComPort"_s, ComPort) &&
            ini.WriteBool(kSettings, u"CT5000"_s, CT5000) &&
@@ -93,12 +90,10 @@ bool TSettings::SaveCommsDialog(TIniFile& ini) const
            ini.WriteInteger(kSettings, u"ServerPort"_s, ServerPort) &&
            ini.WriteInteger(kSettings, u"ClientPort"_s, ClientPort) &&
            ini.WriteBool(kSettings, u"AutoConnect"_s, AutoConnect) &&
-           ini.WriteBool(kSettings, u"SaveRestoreMainFormPosition"_s,
-                         SaveRestoreMainFormPosition);
+           ini.WriteBool(kSettings, u"SaveRestoreMainFormPosition"_s, SaveRestoreMainFormPosition);
 }
 
-int TSettings::BaudRateValue() const
-{
+int TSettings::BaudRateValue() const {
     for (const int rate : {4800, 9600, 19200}) {
         if (BaudRate == QString::number(rate))
             return rate;
@@ -106,8 +101,7 @@ int TSettings::BaudRateValue() const
     return 0;
 }
 
-int TSettings::ComPortNumber() const
-{
+int TSettings::ComPortNumber() const {
     for (int port = 1; port <= 14; ++port) {
         if (ComPort == ComPortText(port))
             return port;
@@ -115,12 +109,10 @@ int TSettings::ComPortNumber() const
     return 0;
 }
 
-QString TSettings::ComPortText(int port)
-{
+QString TSettings::ComPortText(int port) {
     return u"Com %1"_s.arg(port);
 }
 
-QString TSettings::ComPortDevice() const
-{
+QString TSettings::ComPortDevice() const {
     return ComPort.contains(u'/') || ComPort.startsWith(u"\\\\"_s) ? ComPort : QString();
 }

@@ -20,8 +20,7 @@ constexpr char kStepUpByte = 0x1E;
 constexpr char kStepDownByte = 0x1F;
 
 // A hook may replace or clear itself while it runs: call a copy.
-template <typename Hook, typename... Args> void Fire(const Hook& hook, Args&&... args)
-{
+template <typename Hook, typename... Args> void Fire(const Hook& hook, Args&&... args) {
     if (hook) {
         const Hook copy = hook;
         copy(std::forward<Args>(args)...);
@@ -29,8 +28,7 @@ template <typename Hook, typename... Args> void Fire(const Hook& hook, Args&&...
 }
 
 // CR, LF or CR LF all end a line on the network; the empty line between CR and LF is skipped.
-qsizetype LineEnd(const QByteArray& buffer)
-{
+qsizetype LineEnd(const QByteArray& buffer) {
     for (qsizetype i = 0; i < buffer.size(); ++i) {
         if (buffer.at(i) == '\r' || buffer.at(i) == '\n')
             return i;
@@ -39,8 +37,7 @@ qsizetype LineEnd(const QByteArray& buffer)
 }
 
 // Every second character of a field: the link-bank lists are sent as " 0 1 - ...".
-QString EveryOther(const QString& field)
-{
+QString EveryOther(const QString& field) {
     QString result;
     for (qsizetype i = 1; i < field.size(); i += 2)
         result.append(field.at(i));
@@ -48,8 +45,7 @@ QString EveryOther(const QString& field)
 }
 
 // Blanks and control characters around a received line are noise from the line, not data.
-QByteArray TrimLine(const QByteArray& line)
-{
+QByteArray TrimLine(const QByteArray& line) {
     qsizetype begin = 0;
     qsizetype end = line.size();
     while (begin < end && static_cast<unsigned char>(line.at(begin)) <= 0x20)
@@ -63,9 +59,7 @@ QByteArray TrimLine(const QByteArray& line)
 
 struct TAR5000::TWait {
     explicit TWait(std::function<bool()> done)
-        : Done(std::move(done))
-    {
-    }
+        : Done(std::move(done)) {}
     std::function<bool()> Done;
     QEventLoop Loop;
 };
@@ -73,8 +67,7 @@ struct TAR5000::TWait {
 TAR5000::TAR5000(QObject* owner)
     : QObject(owner)
     , FSerial(new TSerial(this))
-    , FParser([this](const QString& text) { ReportError(text); })
-{
+    , FParser([this](const QString& text) { ReportError(text); }) {
     FSerial->SetCheckParity(false);
     FSerial->SetDataBits(TSerial::d8bit);
     FSerial->SetFlowMode(TSerial::fcXON_XOF);
@@ -84,36 +77,36 @@ TAR5000::TAR5000(QObject* owner)
     FSerial->SetRxQueueSize(1024);
     FSerial->SetStopBits(TSerial::st2bit);
     FSerial->SetTxQueueSize(1024);
-    FSerial->OnRxData = [this](TSerial*) { FRxData(); };
-    FSerial->OnError = [this](TSerial*) { HandleSerialError(); };
+    FSerial->OnRxData = [this](TSerial*) {
+        FRxData();
+    };
+    FSerial->OnError = [this](TSerial*) {
+        HandleSerialError();
+    };
 
     FPollTimer.setInterval(kLocalPollMs);
     connect(&FPollTimer, &QTimer::timeout, this, &TAR5000::PollTimer);
 }
 
-TAR5000::~TAR5000()
-{
+TAR5000::~TAR5000() {
     // A wait still running (the window closed under it) must not wake into a dead object.
     for (TWait* wait : std::as_const(FWaits))
         wait->Loop.exit(1);
 }
 
-void TAR5000::SetConnectionMode(std::uint8_t mode)
-{
+void TAR5000::SetConnectionMode(std::uint8_t mode) {
     FConnectionMode = mode;
     const bool client = mode > 1;
     FPollTimer.setInterval(client ? kClientPollMs : kLocalPollMs);
     Timeout = client ? kRemoteTimeoutMs : kLocalTimeoutMs;
 }
 
-void TAR5000::SetSduMode(bool on)
-{
+void TAR5000::SetSduMode(bool on) {
     FSduMode = on;
     Timeout = on ? kRemoteTimeoutMs : kLocalTimeoutMs;
 }
 
-void TAR5000::SetClientSocket(QTcpSocket* socket)
-{
+void TAR5000::SetClientSocket(QTcpSocket* socket) {
     if (FClientSocket)
         disconnect(FClientSocket, nullptr, this, nullptr);
     FClientSocket = socket;
@@ -123,16 +116,14 @@ void TAR5000::SetClientSocket(QTcpSocket* socket)
     }
 }
 
-void TAR5000::SetServerSocket(TRelayServer* server)
-{
+void TAR5000::SetServerSocket(TRelayServer* server) {
     FServer = server;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Waiting
 
-bool TAR5000::WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
+bool TAR5000::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     if (done())
         return true;
     TWait wait(done);
@@ -146,13 +137,11 @@ bool TAR5000::WaitUntil(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
-bool TAR5000::WaitUntil(const std::function<bool()>& done)
-{
+bool TAR5000::WaitUntil(const std::function<bool()>& done) {
     return WaitUntil(done, static_cast<int>(Timeout));
 }
 
-bool TAR5000::WaitFlag(bool& flag, const QString& message)
-{
+bool TAR5000::WaitFlag(bool& flag, const QString& message) {
     if (WaitUntil([&flag] { return !flag; }))
         return true;
     ReportError(message);
@@ -164,42 +153,36 @@ bool TAR5000::WaitFlag(bool& flag, const QString& message)
     return false;
 }
 
-void TAR5000::WakeWaiters()
-{
+void TAR5000::WakeWaiters() {
     for (TWait* wait : std::as_const(FWaits)) {
         if (wait->Done())
             wait->Loop.exit(0);
     }
 }
 
-bool TAR5000::LinkIdle() const
-{
+bool TAR5000::LinkIdle() const {
     return !FFlags.RxPending && !FFlags.LevelPending && !FFlags.ExtraDataPending;
 }
 
-void TAR5000::Pause(int ms)
-{
+void TAR5000::Pause(int ms) {
     if (ms > 0)
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-void TAR5000::Trace(const QString& text)
-{
+void TAR5000::Trace(const QString& text) {
     Fire(OnRxLine, text);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Link
 
-bool TAR5000::Connected() const
-{
+bool TAR5000::Connected() const {
     if (FConnectionMode > 1)
         return FClientSocket && FClientSocket->state() == QAbstractSocket::ConnectedState;
     return FSerial->IsOpen();
 }
 
-void TAR5000::FSetPort(bool open)
-{
+void TAR5000::FSetPort(bool open) {
     if (FConnectionMode > 1) {
         FPollTimer.stop();
         DoClientSocketConnect(open);
@@ -233,8 +216,7 @@ void TAR5000::FSetPort(bool open)
     }
 }
 
-void TAR5000::Initialise()
-{
+void TAR5000::Initialise() {
     // The receiver is given InitialiseWaitMs to answer; the wait ends early once a whole reply
     // has been dispatched, because nothing more is to be learned by waiting longer.
     const quint64 linesBefore = FLinesDispatched;
@@ -242,8 +224,7 @@ void TAR5000::Initialise()
     WaitUntil([this, linesBefore] { return FLinesDispatched != linesBefore; }, InitialiseWaitMs);
 }
 
-void TAR5000::UnRemote()
-{
+void TAR5000::UnRemote() {
     FPollTimer.stop();
     if (!WaitUntil([this] { return LinkIdle(); }))
         ReportError(u"timeout waiting for pending data. Proc UnRemote"_s);
@@ -251,8 +232,7 @@ void TAR5000::UnRemote()
     FRemote = false;
 }
 
-void TAR5000::DoClientSocketConnect(bool open)
-{
+void TAR5000::DoClientSocketConnect(bool open) {
     if (!FClientSocket)
         return;
     if (!open) {
@@ -267,8 +247,8 @@ void TAR5000::DoClientSocketConnect(bool open)
     // Ends as soon as the attempt has an outcome: connected, or refused (back to unconnected).
     WaitUntil(
         [this] {
-            const auto state = FClientSocket ? FClientSocket->state()
-                                             : QAbstractSocket::UnconnectedState;
+            const auto state =
+                FClientSocket ? FClientSocket->state() : QAbstractSocket::UnconnectedState;
             return state == QAbstractSocket::ConnectedState ||
                    state == QAbstractSocket::UnconnectedState;
         },
@@ -277,8 +257,7 @@ void TAR5000::DoClientSocketConnect(bool open)
         FClientSocket->abort();
 }
 
-void TAR5000::HandleSerialError()
-{
+void TAR5000::HandleSerialError() {
     if (!FSerial->IsOpen()) {
         // Nothing more will arrive: every request still waiting ends now, not at its time-out.
         FRemote = false;
@@ -296,8 +275,7 @@ void TAR5000::HandleSerialError()
 // ---------------------------------------------------------------------------------------------
 // Framing
 
-void TAR5000::SendCommand(const QString& text)
-{
+void TAR5000::SendCommand(const QString& text) {
     if (FSerial->IsOpen()) {
         const QString framed = FSduMode ? u'*' + text : text;
         FSerial->Write(framed.toLatin1() + "\r\n");
@@ -308,13 +286,11 @@ void TAR5000::SendCommand(const QString& text)
     }
 }
 
-void TAR5000::SendCommandUpper(const QString& text)
-{
+void TAR5000::SendCommandUpper(const QString& text) {
     SendCommand(text.toUpper());
 }
 
-void TAR5000::SendSingleByte(char byte)
-{
+void TAR5000::SendSingleByte(char byte) {
     const QByteArray bytes(1, byte);
     if (FSerial->IsOpen()) {
         FSerial->Write(bytes);
@@ -325,21 +301,18 @@ void TAR5000::SendSingleByte(char byte)
     }
 }
 
-void TAR5000::StepUp()
-{
+void TAR5000::StepUp() {
     SendSingleByte(kStepUpByte);
 }
 
-void TAR5000::StepDown()
-{
+void TAR5000::StepDown() {
     SendSingleByte(kStepDownByte);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Polling and flags
 
-void TAR5000::FSetTimerStatus(bool on)
-{
+void TAR5000::FSetTimerStatus(bool on) {
     if (!Connected()) {
         FPollTimer.stop();
         return;
@@ -357,8 +330,7 @@ void TAR5000::FSetTimerStatus(bool on)
     }
 }
 
-void TAR5000::PollTimer()
-{
+void TAR5000::PollTimer() {
     if (!Connected())
         return;
     if (FFlags.LevelPending) {
@@ -376,8 +348,7 @@ void TAR5000::PollTimer()
     SendCommand(u"LM"_s);
 }
 
-void TAR5000::ResetFlags()
-{
+void TAR5000::ResetFlags() {
     FPollTimer.stop();
     FFlags.RxPending = false;
     FFlags.LevelPending = false;
@@ -385,8 +356,7 @@ void TAR5000::ResetFlags()
     WakeWaiters();
 }
 
-void TAR5000::ReportError(const QString& text)
-{
+void TAR5000::ReportError(const QString& text) {
     ResetFlags();
     Fire(OnErrorMessage, text);
 }
@@ -394,8 +364,7 @@ void TAR5000::ReportError(const QString& text)
 // ---------------------------------------------------------------------------------------------
 // Receiving
 
-void TAR5000::AppendReceived(QByteArray& buffer, const QByteArray& bytes)
-{
+void TAR5000::AppendReceived(QByteArray& buffer, const QByteArray& bytes) {
     buffer.append(bytes);
     if (buffer.size() <= kReceiveBufferCap || buffer.contains("\r\n"))
         return;
@@ -404,13 +373,13 @@ void TAR5000::AppendReceived(QByteArray& buffer, const QByteArray& bytes)
     buffer.clear();
     if (!FOverflowReported) {
         FOverflowReported = true;
-        ReportError(u"Receive buffer overflow: %1 bytes without a line end discarded. Func FRxData"_s
-                        .arg(dropped));
+        ReportError(
+            u"Receive buffer overflow: %1 bytes without a line end discarded. Func FRxData"_s.arg(
+                dropped));
     }
 }
 
-void TAR5000::FRxData()
-{
+void TAR5000::FRxData() {
     FRemote = true;
     QByteArray bytes;
     char byte = 0;
@@ -431,8 +400,7 @@ void TAR5000::FRxData()
     }
 }
 
-void TAR5000::RelayToClient(const QByteArray& line)
-{
+void TAR5000::RelayToClient(const QByteArray& line) {
     if (FConnectionMode != 1 || !FServer || FServer->ActiveConnections() < 1)
         return;
     QTcpSocket* client = FServer->FirstClient();
@@ -440,8 +408,7 @@ void TAR5000::RelayToClient(const QByteArray& line)
         ReportError((client ? client->errorString() : u"No client"_s) + u" In FRxData SendBuf"_s);
 }
 
-void TAR5000::ClientSocketRead()
-{
+void TAR5000::ClientSocketRead() {
     if (!FClientSocket)
         return;
     FRemote = true;
@@ -465,8 +432,7 @@ void TAR5000::ClientSocketRead()
 // ---------------------------------------------------------------------------------------------
 // Dispatch
 
-void TAR5000::ProcessBlockLine(const QString& line)
-{
+void TAR5000::ProcessBlockLine(const QString& line) {
     if (!line.startsWith(u"MR"_s) && !line.startsWith(u"MX"_s))
         return;
     TRxDat parsed;
@@ -489,8 +455,7 @@ void TAR5000::ProcessBlockLine(const QString& line)
     }
 }
 
-void TAR5000::FProcessDataStr(const QString& received)
-{
+void TAR5000::FProcessDataStr(const QString& received) {
     Fire(OnRxLine, received);
     if (received.size() < 2)
         return;
@@ -510,8 +475,7 @@ void TAR5000::FProcessDataStr(const QString& received)
     WakeWaiters();
 }
 
-void TAR5000::Dispatch(const QString& line)
-{
+void TAR5000::Dispatch(const QString& line) {
     using THandler = void (*)(TAR5000&, const QString&);
     struct TEntry {
         const char16_t* Prefix;
@@ -533,7 +497,10 @@ void TAR5000::Dispatch(const QString& line)
              d.FVersion = l;
              d.FFlags.VersionPending = false;
          }},
-        {u"AC", [](TAR5000& d, const QString& l) { d.FFlags.AgcOk = d.FParser.ParseAgc(l, d.FRxDat); }},
+        {u"AC",
+         [](TAR5000& d, const QString& l) {
+             d.FFlags.AgcOk = d.FParser.ParseAgc(l, d.FRxDat);
+         }},
         {u"AF",
          [](TAR5000& d, const QString& l) {
              d.FFlags.AfcOk = d.FParser.ParseState(l, u"AF", d.FAfc);
@@ -572,7 +539,9 @@ void TAR5000::Dispatch(const QString& line)
              d.FFlags.BandwidthOk = d.FParser.ParseDigit(l, u"BW", d.FRxDat.Bandwidth);
          }},
         {u"CN",
-         [](TAR5000& d, const QString& l) { d.FFlags.CtcssOk = d.FParser.ParseCtcss(l, d.FRxDat); }},
+         [](TAR5000& d, const QString& l) {
+             d.FFlags.CtcssOk = d.FParser.ParseCtcss(l, d.FRxDat);
+         }},
         {u"DA",
          [](TAR5000& d, const QString& l) {
              d.FFlags.VoiceSquelchOk = d.FParser.ParseText(l, u"DA", 4, d.FVoiceSquelch);
@@ -673,7 +642,10 @@ void TAR5000::Dispatch(const QString& line)
                  Fire(d.OnVfoData, d.FRxDat);
              }
          }},
-        {u"SM", [](TAR5000& d, const QString& l) { d.FParser.ParseMemoryReply(l, d.FRxDat); }},
+        {u"SM",
+         [](TAR5000& d, const QString& l) {
+             d.FParser.ParseMemoryReply(l, d.FRxDat);
+         }},
         {u"SR",
          [](TAR5000& d, const QString& l) {
              d.FFlags.SearchListOk = d.FParser.ParseSearchBank(l, d.FSearchList);
@@ -699,12 +671,10 @@ void TAR5000::Dispatch(const QString& line)
 // ---------------------------------------------------------------------------------------------
 // Conversions
 
-QString TAR5000::FormatHz(double mhz)
-{
+QString TAR5000::FormatHz(double mhz) {
     return CommandText::FormatHz(mhz, [this](const QString& text) { ReportError(text); });
 }
 
-bool TAR5000::LevelToSUnits(int level, double mhz, TSUnits& result) const
-{
+bool TAR5000::LevelToSUnits(int level, double mhz, TSUnits& result) const {
     return ::LevelToSUnits(level, mhz, FRxDat.Freq, result);
 }

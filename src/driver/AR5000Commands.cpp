@@ -12,10 +12,9 @@ using namespace Qt::StringLiterals;
 // ---------------------------------------------------------------------------------------------
 // Synchronous requests
 
-bool TAR5000::RunRequest(bool& busy, bool refused, const QString& name,
-                         const QString& startTimeout, bool& pending, const QString& dataTimeout,
-                         const std::function<void()>& send)
-{
+bool TAR5000::RunRequest(bool& busy, bool refused, const QString& name, const QString& startTimeout,
+                         bool& pending, const QString& dataTimeout,
+                         const std::function<void()>& send) {
     if (!Connected() || busy || refused) {
         Trace(u"Aborting "_s + name);
         return false;
@@ -36,8 +35,7 @@ bool TAR5000::RunRequest(bool& busy, bool refused, const QString& name,
     return true;
 }
 
-bool TAR5000::GetRx(TRxDat& rec)
-{
+bool TAR5000::GetRx(TRxDat& rec) {
     const bool answered = RunRequest(
         GetRxBusy, false, u"GetRx"_s,
         u"Timeout waiting for RX data to start, timer off. Func GetRx"_s, FFlags.RxPending,
@@ -57,8 +55,7 @@ bool TAR5000::GetRx(TRxDat& rec)
     return FFlags.VfoOk || FFlags.MemoryOk;
 }
 
-bool TAR5000::SetVfo(QChar letter, TRxDat& rec)
-{
+bool TAR5000::SetVfo(QChar letter, TRxDat& rec) {
     if (!Connected() || SetVfoBusy) {
         Trace(u"Aborting SetVfo"_s);
         return false;
@@ -69,20 +66,18 @@ bool TAR5000::SetVfo(QChar letter, TRxDat& rec)
         return false;
     }
     const QString timeoutText = u"timeout waiting for RX data, timer off. Func SetVfo"_s;
-    const bool answered =
-        RunRequest(SetVfoBusy, false, u"SetVfo"_s, timeoutText, FFlags.RxPending, timeoutText,
-                   [this, &command] {
-                       FFlags.VfoOk = false;
-                       SendCommand(*command);
-                   });
+    const bool answered = RunRequest(SetVfoBusy, false, u"SetVfo"_s, timeoutText, FFlags.RxPending,
+                                     timeoutText, [this, &command] {
+                                         FFlags.VfoOk = false;
+                                         SendCommand(*command);
+                                     });
     if (!answered || !FFlags.VfoOk)
         return false;
     CopyVfoFields(FRxDat, rec);
     return true;
 }
 
-void TAR5000::SendExtraQueries(bool withCtcss)
-{
+void TAR5000::SendExtraQueries(bool withCtcss) {
     if (withCtcss && CT5000)
         SendCommand(u"CN"_s);
     for (const char16_t* command : {u"BW", u"AN", u"AT", u"AC", u"HP", u"LP", u"EN", u"SJ"})
@@ -91,8 +86,7 @@ void TAR5000::SendExtraQueries(bool withCtcss)
         SendCommand(u"SC"_s);
 }
 
-bool TAR5000::GetExtraVfoData(TRxDat& rec)
-{
+bool TAR5000::GetExtraVfoData(TRxDat& rec) {
     if (!Connected() || GetExtraVfoDataBusy) {
         Trace(u"Aborting GetExtraVfoDAta "_s);
         return false;
@@ -131,8 +125,7 @@ bool TAR5000::GetExtraVfoData(TRxDat& rec)
     return true;
 }
 
-bool TAR5000::GetMA(TMAArray& block)
-{
+bool TAR5000::GetMA(TMAArray& block) {
     const int firstChannel = block[0].Channel;
     const bool answered = RunRequest(
         GetMABusy, GetRxBusy, u"GetMA"_s,
@@ -151,8 +144,7 @@ bool TAR5000::GetMA(TMAArray& block)
     return FBlockFailures == 0;
 }
 
-bool TAR5000::GetGM(TScanGroupDat& group)
-{
+bool TAR5000::GetGM(TScanGroupDat& group) {
     const bool answered = RunRequest(
         GetGMBusy, GetRxBusy, u"GetGM"_s,
         u"Timeout waiting for GetGM to start, timer off. Func GetGM"_s, FFlags.ScanGroupPending,
@@ -166,13 +158,11 @@ bool TAR5000::GetGM(TScanGroupDat& group)
     return true;
 }
 
-bool TAR5000::GetGS(TSearchGroupDat& group)
-{
+bool TAR5000::GetGS(TSearchGroupDat& group) {
     const bool answered = RunRequest(
         GetGSBusy, GetRxBusy, u"GetGS"_s,
-        u"Timeout waiting for GS data to start, timer off. Func GetGS"_s,
-        FFlags.SearchGroupPending, u"Timeout waiting for GS data, timer off. Func GetGS"_s,
-        [this] {
+        u"Timeout waiting for GS data to start, timer off. Func GetGS"_s, FFlags.SearchGroupPending,
+        u"Timeout waiting for GS data, timer off. Func GetGS"_s, [this] {
             FFlags.SearchGroupOk = false;
             SendCommand(u"GS"_s);
         });
@@ -182,8 +172,7 @@ bool TAR5000::GetGS(TSearchGroupDat& group)
     return true;
 }
 
-bool TAR5000::GetSearchList(int bank, TSearchList& list)
-{
+bool TAR5000::GetSearchList(int bank, TSearchList& list) {
     const bool answered = RunRequest(
         GetSearchListBusy, GetRxBusy, u"GetSearchList"_s,
         u"Timeout waiting for SearchList data to start, timer off. Func GetSearchList"_s,
@@ -198,8 +187,7 @@ bool TAR5000::GetSearchList(int bank, TSearchList& list)
     return true;
 }
 
-QString TAR5000::GetVersion()
-{
+QString TAR5000::GetVersion() {
     if (!Connected() || FFlags.VersionPending)
         return u"Port Not Open"_s;
     FFlags.VersionPending = true;
@@ -209,8 +197,7 @@ QString TAR5000::GetVersion()
     return FVersion;
 }
 
-QString TAR5000::GetLM()
-{
+QString TAR5000::GetLM() {
     if (!Connected()) {
         ReportError(u"Aborted GetLM"_s);
         return u"0"_s;
@@ -228,8 +215,7 @@ QString TAR5000::GetLM()
 }
 
 bool TAR5000::SingleValueQuery(bool& pending, const QString& command, const QString& refusedText,
-                               const QString& dataTimeout)
-{
+                               const QString& dataTimeout) {
     // One request of a kind at a time: a second one while the first waits is refused.
     if (!Connected() || pending) {
         if (!refusedText.isEmpty())
@@ -241,8 +227,7 @@ bool TAR5000::SingleValueQuery(bool& pending, const QString& command, const QStr
     return WaitFlag(pending, dataTimeout);
 }
 
-int TAR5000::GetDB(bool* plusSign)
-{
+int TAR5000::GetDB(bool* plusSign) {
     if (!SingleValueQuery(FFlags.LevelSquelchPending, u"DB"_s,
                           u"Aborted Getting Vfo Level Squelch, default to 0"_s,
                           u"Timeout waiting for DB data. Func GetDB"_s) ||
@@ -253,8 +238,7 @@ int TAR5000::GetDB(bool* plusSign)
     return StrToIntSafe(FLevelSquelch);
 }
 
-int TAR5000::GetDA(bool* plusSign)
-{
+int TAR5000::GetDA(bool* plusSign) {
     if (!SingleValueQuery(FFlags.VoiceSquelchPending, u"DA"_s,
                           u"Aborted Getting Vfo Voice Level, default to 0"_s,
                           u"Timeout waiting for DA data. Func GetDA"_s) ||
@@ -265,8 +249,7 @@ int TAR5000::GetDA(bool* plusSign)
     return StrToIntSafe(FVoiceSquelch);
 }
 
-int TAR5000::GetDD()
-{
+int TAR5000::GetDD() {
     if (!SingleValueQuery(FFlags.DelayPending, u"DD"_s,
                           u"Aborted Getting Vfo Delay Time, default to Off = 0"_s,
                           u"Timeout waiting for DD data. Func GetDD"_s) ||
@@ -275,15 +258,13 @@ int TAR5000::GetDD()
     return static_cast<int>(std::lround(StrToFloatSafe(FDelay) * 10.0));
 }
 
-bool TAR5000::GetDS()
-{
+bool TAR5000::GetDS() {
     return SingleValueQuery(FFlags.CyberScanPending, u"DS"_s, u"Aborted Cyber Scan Status"_s,
                             u"Timeout waiting for DS data. Func GetDS"_s) &&
            FFlags.CyberScanOk && FCyberScan;
 }
 
-int TAR5000::GetBN()
-{
+int TAR5000::GetBN() {
     if (!SingleValueQuery(FFlags.BankPending, u"BN"_s, {},
                           u"Timeout waiting for BN data. Func FGetBank"_s) ||
         !FFlags.BankOk)
@@ -291,8 +272,7 @@ int TAR5000::GetBN()
     return FBank;
 }
 
-int TAR5000::GetASt()
-{
+int TAR5000::GetASt() {
     if (!SingleValueQuery(FFlags.AutoStorePending, u"AS"_s,
                           u"Aborted getting AutoStore Status, default to off"_s,
                           u"Timeout waiting for ASt data. Func GetASt"_s) ||
@@ -301,15 +281,13 @@ int TAR5000::GetASt()
     return FAutoStore;
 }
 
-bool TAR5000::GetAF()
-{
+bool TAR5000::GetAF() {
     return SingleValueQuery(FFlags.AfcPending, u"AF"_s, u"Aborted Getting AFC status"_s,
                             u"Timeout waiting for AF data. Func GetAF"_s) &&
            FFlags.AfcOk && FAfc;
 }
 
-bool TAR5000::GetNB()
-{
+bool TAR5000::GetNB() {
     return SingleValueQuery(FFlags.NoiseBlankerPending, u"NB"_s,
                             u"Aborted Getting Noise Blanker status"_s,
                             u"Timeout waiting for NB data. Func GetNB"_s) &&
@@ -319,25 +297,21 @@ bool TAR5000::GetNB()
 // ---------------------------------------------------------------------------------------------
 // Setters
 
-void TAR5000::SendIfValid(const std::optional<QString>& command)
-{
+void TAR5000::SendIfValid(const std::optional<QString>& command) {
     if (command)
         SendCommand(*command);
 }
 
-void TAR5000::SendIfConnected(const QString& command)
-{
+void TAR5000::SendIfConnected(const QString& command) {
     if (Connected())
         SendCommand(command);
 }
 
-void TAR5000::SetFrequency(QChar letter, double mhz)
-{
+void TAR5000::SetFrequency(QChar letter, double mhz) {
     SendCommand(CommandText::Frequency(letter, mhz, PadFString));
 }
 
-void TAR5000::SetStep(double kHz)
-{
+void TAR5000::SetStep(double kHz) {
     const auto command = CommandText::Step(kHz, StepAdjustChecked);
     if (!command) {
         ReportError(u"Data out of range"_s);
@@ -346,27 +320,62 @@ void TAR5000::SetStep(double kHz)
     SendCommand(*command);
 }
 
-void TAR5000::SetSubStep(int n) { SendIfValid(CommandText::SubStep(n)); }
-void TAR5000::SetMode(int n) { SendIfValid(CommandText::Mode(n)); }
-void TAR5000::SetBandwidth(int n) { SendIfValid(CommandText::Bandwidth(n)); }
-void TAR5000::SetAutoMode(int n) { SendCommand(CommandText::AutoMode(n)); }
-void TAR5000::SetAntenna(int n) { SendIfValid(CommandText::Antenna(n)); }
-void TAR5000::SetAttenuator(int n) { SendIfValid(CommandText::Attenuator(n)); }
-void TAR5000::SetAgc(int n) { SendIfValid(CommandText::Agc(n)); }
-void TAR5000::SetHighPass(int n) { SendIfValid(CommandText::HighPass(n)); }
-void TAR5000::SetLowPass(int n) { SendIfValid(CommandText::LowPass(n)); }
-void TAR5000::SetDeEmphasis(int n) { SendIfValid(CommandText::DeEmphasis(n)); }
-void TAR5000::SetCtcss(int n) { SendIfValid(CommandText::Ctcss(n)); }
-void TAR5000::SetDescrambler(int n) { SendIfValid(CommandText::Descrambler(n)); }
-void TAR5000::SetAfc(bool on) { SendCommand(CommandText::Afc(on)); }
-void TAR5000::SetNoiseBlanker(bool on) { SendCommand(CommandText::NoiseBlanker(on)); }
-void TAR5000::SetVolume(int n) { SendIfValid(CommandText::Volume(n)); }
-void TAR5000::SetSquelch(int n) { SendIfValid(CommandText::Squelch(n)); }
-void TAR5000::SetLevelOutput(bool on) { SendCommand(CommandText::LevelOutput(on)); }
-void TAR5000::PowerOff() { SendIfConnected(u"QP"_s); }
+void TAR5000::SetSubStep(int n) {
+    SendIfValid(CommandText::SubStep(n));
+}
+void TAR5000::SetMode(int n) {
+    SendIfValid(CommandText::Mode(n));
+}
+void TAR5000::SetBandwidth(int n) {
+    SendIfValid(CommandText::Bandwidth(n));
+}
+void TAR5000::SetAutoMode(int n) {
+    SendCommand(CommandText::AutoMode(n));
+}
+void TAR5000::SetAntenna(int n) {
+    SendIfValid(CommandText::Antenna(n));
+}
+void TAR5000::SetAttenuator(int n) {
+    SendIfValid(CommandText::Attenuator(n));
+}
+void TAR5000::SetAgc(int n) {
+    SendIfValid(CommandText::Agc(n));
+}
+void TAR5000::SetHighPass(int n) {
+    SendIfValid(CommandText::HighPass(n));
+}
+void TAR5000::SetLowPass(int n) {
+    SendIfValid(CommandText::LowPass(n));
+}
+void TAR5000::SetDeEmphasis(int n) {
+    SendIfValid(CommandText::DeEmphasis(n));
+}
+void TAR5000::SetCtcss(int n) {
+    SendIfValid(CommandText::Ctcss(n));
+}
+void TAR5000::SetDescrambler(int n) {
+    SendIfValid(CommandText::Descrambler(n));
+}
+void TAR5000::SetAfc(bool on) {
+    SendCommand(CommandText::Afc(on));
+}
+void TAR5000::SetNoiseBlanker(bool on) {
+    SendCommand(CommandText::NoiseBlanker(on));
+}
+void TAR5000::SetVolume(int n) {
+    SendIfValid(CommandText::Volume(n));
+}
+void TAR5000::SetSquelch(int n) {
+    SendIfValid(CommandText::Squelch(n));
+}
+void TAR5000::SetLevelOutput(bool on) {
+    SendCommand(CommandText::LevelOutput(on));
+}
+void TAR5000::PowerOff() {
+    SendIfConnected(u"QP"_s);
+}
 
-void TAR5000::ChangeVfo(QChar letter)
-{
+void TAR5000::ChangeVfo(QChar letter) {
     const QChar upper = letter.toUpper();
     if (const auto command = CommandText::Vfo(upper)) {
         SendCommand(*command);
@@ -381,13 +390,20 @@ void TAR5000::ChangeVfo(QChar letter)
     }
 }
 
-void TAR5000::RecallMemory(int channel) { SendIfValid(CommandText::RecallMemory(channel)); }
-void TAR5000::MemoryRead() { SendCommand(u"MR"_s); }
-void TAR5000::DeleteMemory() { SendCommand(u"MQ"_s); }
-void TAR5000::ClearMemoryBank(int hundred) { SendIfValid(CommandText::ClearMemoryBank(hundred)); }
+void TAR5000::RecallMemory(int channel) {
+    SendIfValid(CommandText::RecallMemory(channel));
+}
+void TAR5000::MemoryRead() {
+    SendCommand(u"MR"_s);
+}
+void TAR5000::DeleteMemory() {
+    SendCommand(u"MQ"_s);
+}
+void TAR5000::ClearMemoryBank(int hundred) {
+    SendIfValid(CommandText::ClearMemoryBank(hundred));
+}
 
-void TAR5000::WriteMemory(const TRxDat& rec)
-{
+void TAR5000::WriteMemory(const TRxDat& rec) {
     if (!Connected() || !FRemote)
         return;
     const QStringList commands = CommandText::WriteMemory(
@@ -396,12 +412,17 @@ void TAR5000::WriteMemory(const TRxDat& rec)
         SendCommand(command);
 }
 
-void TAR5000::SetMemoryPass(int n) { SendIfValid(CommandText::MemoryPass(n)); }
-void TAR5000::SetSelectScan(int n) { SendIfValid(CommandText::SelectScan(n)); }
-void TAR5000::ClearAllSelectScan() { SendCommand(u"GA%%"_s); }
+void TAR5000::SetMemoryPass(int n) {
+    SendIfValid(CommandText::MemoryPass(n));
+}
+void TAR5000::SetSelectScan(int n) {
+    SendIfValid(CommandText::SelectScan(n));
+}
+void TAR5000::ClearAllSelectScan() {
+    SendCommand(u"GA%%"_s);
+}
 
-void TAR5000::SetBank(int n)
-{
+void TAR5000::SetBank(int n) {
     if (!Connected())
         return;
     SendIfValid(CommandText::Bank(n));
@@ -409,51 +430,101 @@ void TAR5000::SetBank(int n)
     Pause(SetBankPauseMs);
 }
 
-void TAR5000::SetAutoStore(int n) { SendIfValid(CommandText::AutoStore(n)); }
-void TAR5000::StartMemoryScan(int n) { SendIfValid(CommandText::MemoryScan(n)); }
-void TAR5000::StartSelectScan() { SendCommand(u"SM"_s); }
-void TAR5000::SetScanGroup(int n) { SendIfValid(CommandText::ScanGroup(n)); }
-void TAR5000::SetSearchGroup(int n) { SendIfValid(CommandText::SearchGroup(n)); }
-void TAR5000::SetScanMode(int n) { SendIfValid(CommandText::ScanMode(n)); }
-void TAR5000::SetScanLink(int n) { SendIfConnected(CommandText::ScanLink(n)); }
-void TAR5000::SetSearchLink(int n) { SendIfConnected(CommandText::SearchLink(n)); }
-void TAR5000::SetScanDelay(int n) { SendIfValid(CommandText::ScanDelay(n)); }
-void TAR5000::SetSearchDelay(int n) { SendIfValid(CommandText::SearchDelay(n)); }
-void TAR5000::SetScanLevel(int n) { SendIfValid(CommandText::ScanLevel(n)); }
-void TAR5000::SetSearchLevel(int n) { SendIfValid(CommandText::SearchLevel(n)); }
-void TAR5000::SetScanVoice(int n) { SendIfValid(CommandText::ScanVoice(n)); }
-void TAR5000::SetSearchVoice(int n) { SendIfValid(CommandText::SearchVoice(n)); }
-void TAR5000::SetScanPause(int n) { SendIfValid(CommandText::ScanPause(n)); }
-void TAR5000::SetSearchPause(int n) { SendIfValid(CommandText::SearchPause(n)); }
-void TAR5000::SetScanLinkBanks(const QString& banks)
-{
+void TAR5000::SetAutoStore(int n) {
+    SendIfValid(CommandText::AutoStore(n));
+}
+void TAR5000::StartMemoryScan(int n) {
+    SendIfValid(CommandText::MemoryScan(n));
+}
+void TAR5000::StartSelectScan() {
+    SendCommand(u"SM"_s);
+}
+void TAR5000::SetScanGroup(int n) {
+    SendIfValid(CommandText::ScanGroup(n));
+}
+void TAR5000::SetSearchGroup(int n) {
+    SendIfValid(CommandText::SearchGroup(n));
+}
+void TAR5000::SetScanMode(int n) {
+    SendIfValid(CommandText::ScanMode(n));
+}
+void TAR5000::SetScanLink(int n) {
+    SendIfConnected(CommandText::ScanLink(n));
+}
+void TAR5000::SetSearchLink(int n) {
+    SendIfConnected(CommandText::SearchLink(n));
+}
+void TAR5000::SetScanDelay(int n) {
+    SendIfValid(CommandText::ScanDelay(n));
+}
+void TAR5000::SetSearchDelay(int n) {
+    SendIfValid(CommandText::SearchDelay(n));
+}
+void TAR5000::SetScanLevel(int n) {
+    SendIfValid(CommandText::ScanLevel(n));
+}
+void TAR5000::SetSearchLevel(int n) {
+    SendIfValid(CommandText::SearchLevel(n));
+}
+void TAR5000::SetScanVoice(int n) {
+    SendIfValid(CommandText::ScanVoice(n));
+}
+void TAR5000::SetSearchVoice(int n) {
+    SendIfValid(CommandText::SearchVoice(n));
+}
+void TAR5000::SetScanPause(int n) {
+    SendIfValid(CommandText::ScanPause(n));
+}
+void TAR5000::SetSearchPause(int n) {
+    SendIfValid(CommandText::SearchPause(n));
+}
+void TAR5000::SetScanLinkBanks(const QString& banks) {
     SendIfValid(CommandText::ScanLinkBanks(banks));
 }
-void TAR5000::SetSearchLinkBanks(const QString& banks)
-{
+void TAR5000::SetSearchLinkBanks(const QString& banks) {
     SendCommand(CommandText::SearchLinkBanks(banks));
 }
-void TAR5000::StartSearch(int bank) { SendIfValid(CommandText::StartSearch(bank)); }
-void TAR5000::DeleteSearchBank(int bank) { SendIfValid(CommandText::DeleteSearchBank(bank)); }
+void TAR5000::StartSearch(int bank) {
+    SendIfValid(CommandText::StartSearch(bank));
+}
+void TAR5000::DeleteSearchBank(int bank) {
+    SendIfValid(CommandText::DeleteSearchBank(bank));
+}
 
-void TAR5000::WriteSearchBank(const TSearchList& list, int bandwidth)
-{
+void TAR5000::WriteSearchBank(const TSearchList& list, int bandwidth) {
     SendCommand(CommandText::WriteSearchBank(list, bandwidth,
                                              [this](const QString& text) { ReportError(text); }));
 }
 
-void TAR5000::SetVfoSearch(QChar letter) { SendIfValid(CommandText::VfoSearch(letter)); }
-void TAR5000::SetLevelSquelch(int n) { SendIfValid(CommandText::LevelSquelch(n)); }
-void TAR5000::SetVoiceSquelch(int n) { SendIfValid(CommandText::VoiceSquelch(n)); }
-void TAR5000::SetDelay(int n) { SendIfValid(CommandText::Delay(n)); }
-void TAR5000::SetCyberScan(int n) { SendIfConnected(CommandText::CyberScan(n)); }
-void TAR5000::SetDtmfOutput(int n) { SendIfConnected(CommandText::DtmfOutput(n)); }
-void TAR5000::ReadPassList(int bank) { SendIfValid(CommandText::ReadPassList(bank)); }
+void TAR5000::SetVfoSearch(QChar letter) {
+    SendIfValid(CommandText::VfoSearch(letter));
+}
+void TAR5000::SetLevelSquelch(int n) {
+    SendIfValid(CommandText::LevelSquelch(n));
+}
+void TAR5000::SetVoiceSquelch(int n) {
+    SendIfValid(CommandText::VoiceSquelch(n));
+}
+void TAR5000::SetDelay(int n) {
+    SendIfValid(CommandText::Delay(n));
+}
+void TAR5000::SetCyberScan(int n) {
+    SendIfConnected(CommandText::CyberScan(n));
+}
+void TAR5000::SetDtmfOutput(int n) {
+    SendIfConnected(CommandText::DtmfOutput(n));
+}
+void TAR5000::ReadPassList(int bank) {
+    SendIfValid(CommandText::ReadPassList(bank));
+}
 
-void TAR5000::AddPass(double mhz)
-{
+void TAR5000::AddPass(double mhz) {
     SendCommand(CommandText::AddPass(mhz, [this](const QString& text) { ReportError(text); }));
 }
 
-void TAR5000::DeletePass(int bank, int index) { SendIfValid(CommandText::DeletePass(bank, index)); }
-void TAR5000::DeletePassBank(int bank) { SendIfValid(CommandText::DeletePassBank(bank)); }
+void TAR5000::DeletePass(int bank, int index) {
+    SendIfValid(CommandText::DeletePass(bank, index));
+}
+void TAR5000::DeletePassBank(int bank) {
+    SendIfValid(CommandText::DeletePassBank(bank));
+}

@@ -9,12 +9,12 @@
 
 // What filled a TRxDat: index into kRxCodes.
 inline constexpr std::array<const char*, 15> kRxCodes = {
-    "MS", "SM", "MR", "MX", "SS", "VS VA", "VS VB", "VS VC", "VS VD", "VS VE",
-    "VA", "VB", "VC", "VD", "VE"};
-inline constexpr std::uint8_t kRxCodeFirstVfo = 10;       // "VA"; "VB".."VE" follow
-inline constexpr std::uint8_t kRxCodeFirstVfoSearch = 5;  // "VS VA"
-inline constexpr std::uint8_t kRxCodeProgramSearch = 4;   // "SS"
-inline constexpr int kModeMissing = 99;                   // an MD field with no digit
+    "MS",    "SM",    "MR", "MX", "SS", "VS VA", "VS VB", "VS VC",
+    "VS VD", "VS VE", "VA", "VB", "VC", "VD",    "VE"};
+inline constexpr std::uint8_t kRxCodeFirstVfo = 10;      // "VA"; "VB".."VE" follow
+inline constexpr std::uint8_t kRxCodeFirstVfoSearch = 5; // "VS VA"
+inline constexpr std::uint8_t kRxCodeProgramSearch = 4;  // "SS"
+inline constexpr int kModeMissing = 99;                  // an MD field with no digit
 
 // One VFO or memory channel.
 struct TRxDat {
@@ -48,8 +48,7 @@ struct TRxDat {
 };
 
 // What a VFO reply carries.
-inline void CopyVfoFields(const TRxDat& from, TRxDat& to)
-{
+inline void CopyVfoFields(const TRxDat& from, TRxDat& to) {
     to.Vfo = from.Vfo;
     to.Freq = from.Freq;
     to.Step = from.Step;
@@ -59,8 +58,7 @@ inline void CopyVfoFields(const TRxDat& from, TRxDat& to)
 }
 
 // What a memory reply carries: the VFO fields and the channel's own.
-inline void CopyMemoryFields(const TRxDat& from, TRxDat& to)
-{
+inline void CopyMemoryFields(const TRxDat& from, TRxDat& to) {
     CopyVfoFields(from, to);
     to.Channel = from.Channel;
     to.MemoryPass = from.MemoryPass;
@@ -75,7 +73,7 @@ inline constexpr int kCurrentSearchBank = 99;
 
 // One program-search bank.
 struct TSearchList {
-    int Bank = 0; // 0..19, kCurrentSearchBank = the receiver's current bank
+    int Bank = 0;       // 0..19, kCurrentSearchBank = the receiver's current bank
     double Lower = 0.0; // MHz
     double Upper = 0.0; // MHz
     QString Step;       // kHz, "###.000"

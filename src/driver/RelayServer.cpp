@@ -4,13 +4,11 @@
 #include <QTcpSocket>
 
 TRelayServer::TRelayServer(QObject* parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     connect(&FServer, &QTcpServer::newConnection, this, &TRelayServer::HandleNewConnection);
 }
 
-TRelayServer::~TRelayServer()
-{
+TRelayServer::~TRelayServer() {
     // Sockets going down with the server must not report to listeners that are going too.
     for (const QPointer<QTcpSocket>& client : std::as_const(FClients)) {
         if (client)
@@ -18,15 +16,13 @@ TRelayServer::~TRelayServer()
     }
 }
 
-bool TRelayServer::Start(quint16 port)
-{
+bool TRelayServer::Start(quint16 port) {
     if (FServer.isListening())
         FServer.close();
     return FServer.listen(QHostAddress::Any, port);
 }
 
-void TRelayServer::Stop()
-{
+void TRelayServer::Stop() {
     FServer.close();
     // disconnectFromHost, not abort: a farewell message written just before must still arrive.
     const auto clients = FClients;
@@ -36,13 +32,11 @@ void TRelayServer::Stop()
     }
 }
 
-QTcpSocket* TRelayServer::FirstClient() const
-{
+QTcpSocket* TRelayServer::FirstClient() const {
     return FClients.isEmpty() ? nullptr : FClients.first().data();
 }
 
-void TRelayServer::HandleNewConnection()
-{
+void TRelayServer::HandleNewConnection() {
     while (QTcpSocket* socket = FServer.nextPendingConnection()) {
         if (!FClients.isEmpty()) {
             Q_EMIT ClientRefused(socket);
@@ -51,7 +45,8 @@ void TRelayServer::HandleNewConnection()
             continue;
         }
         FClients.append(socket);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Q_EMIT ClientRead(socket); });
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this, socket] { Q_EMIT ClientRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             FClients.removeAll(socket);
             Q_EMIT ClientDisconnected(socket);

@@ -9,8 +9,7 @@ using namespace Qt::StringLiterals;
 
 TClosingMessageForm::TClosingMessageForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint)
-{
+                          Qt::WindowTitleHint) {
     setObjectName(u"ClosingMessageForm"_s);
     setWindowTitle(QApplication::applicationDisplayName());
     auto* layout = new QVBoxLayout(this);
@@ -20,8 +19,7 @@ TClosingMessageForm::TClosingMessageForm(QWidget* parent)
     layout->setContentsMargins(24, 18, 24, 18);
 }
 
-void TClosingMessageForm::ShowAndPaint()
-{
+void TClosingMessageForm::ShowAndPaint() {
     adjustSize();
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

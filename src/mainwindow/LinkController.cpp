@@ -39,8 +39,7 @@ TLinkController::TLinkController(TMainForm* form, TAR5000* driver, TSettings& se
     , FForm(form)
     , FDriver(driver)
     , FSettings(settings)
-    , FWidgets(widgets)
-{
+    , FWidgets(widgets) {
     connect(FWidgets.OpenPortButton, &QPushButton::clicked, this,
             &TLinkController::OpenPortButtonClick);
     connect(FWidgets.ToggleRemoteSpeedButton, &QPushButton::clicked, this,
@@ -66,14 +65,12 @@ TLinkController::TLinkController(TMainForm* form, TAR5000* driver, TSettings& se
     });
 }
 
-void TLinkController::SetDeviceOverride(const QString& device)
-{
+void TLinkController::SetDeviceOverride(const QString& device) {
     FDeviceOverride = device;
     ApplySerialSettings();
 }
 
-void TLinkController::ApplySerialSettings()
-{
+void TLinkController::ApplySerialSettings() {
     TSerial* serial = FDriver->Serial();
     if (const int rate = FSettings.BaudRateValue())
         serial->SetBaudrate(rate);
@@ -89,30 +86,26 @@ void TLinkController::ApplySerialSettings()
     }
 }
 
-void TLinkController::ShowPortInStatusBar()
-{
+void TLinkController::ShowPortInStatusBar() {
     if (FDriver->ConnectionMode() == kClientMode) {
         FWidgets.StatusPanels[1]->setText(FDriver->Connected() ? u"Server:"_s : QString());
-        FWidgets.StatusPanels[2]->setText(FDriver->Connected() ? FDriver->RemoteHost
-                                                               : QString());
+        FWidgets.StatusPanels[2]->setText(FDriver->Connected() ? FDriver->RemoteHost : QString());
         return;
     }
     const TSerial* serial = FDriver->Serial();
     FWidgets.StatusPanels[1]->setText(QString::number(serial->Baudrate()));
-    FWidgets.StatusPanels[2]->setText(
-        serial->PortName().isEmpty() ? u"Com %1"_s.arg(serial->Port()) : serial->PortName());
+    FWidgets.StatusPanels[2]->setText(serial->PortName().isEmpty() ? u"Com %1"_s.arg(serial->Port())
+                                                                   : serial->PortName());
 }
 
-void TLinkController::OpenPortButtonClick()
-{
+void TLinkController::OpenPortButtonClick() {
     if (FDriver->Connected())
         CloseLink();
     else
         OpenLink();
 }
 
-void TLinkController::OpenLink()
-{
+void TLinkController::OpenLink() {
     const TWaitCursor waitCursor;
     FDriver->FSetPort(true);
     if (!FDriver->Connected()) {
@@ -128,8 +121,7 @@ void TLinkController::OpenLink()
         FWidgets.SpecAnalyser1->setEnabled(FDriver->Connected());
 }
 
-void TLinkController::CloseLink()
-{
+void TLinkController::CloseLink() {
     if (FWidgets.PriorityCheckBox1->isChecked()) {
         FForm->ReportMessage(u"Cancel Priority First"_s);
         return;
@@ -157,8 +149,7 @@ void TLinkController::CloseLink()
     Q_EMIT LinkClosed();
 }
 
-void TLinkController::ApplyOpenState()
-{
+void TLinkController::ApplyOpenState() {
     FWidgets.SetBaudRate1->setEnabled(false);
     FWidgets.OpenPortButton->setText(u"Cl&ose Port"_s);
     FWidgets.StatusPanels[0]->setText(u"Port Open"_s);
@@ -173,8 +164,7 @@ void TLinkController::ApplyOpenState()
     }
 }
 
-void TLinkController::ApplyClosedState()
-{
+void TLinkController::ApplyClosedState() {
     FWidgets.SetBaudRate1->setEnabled(true);
     FWidgets.StatusPanels[0]->setText(u"Port Closed"_s);
     ShowPortInStatusBar();
@@ -190,8 +180,7 @@ void TLinkController::ApplyClosedState()
     }
 }
 
-void TLinkController::HandleLinkLost()
-{
+void TLinkController::HandleLinkLost() {
     // The driver has already said why; the window only has to stop looking connected.
     ApplyClosedState();
     if (FDriver->ConnectionMode() == kServerMode)
@@ -199,19 +188,16 @@ void TLinkController::HandleLinkLost()
     Q_EMIT LinkClosed();
 }
 
-void TLinkController::ToggleRemoteSpeedButtonClick()
-{
+void TLinkController::ToggleRemoteSpeedButtonClick() {
     FWidgets.TimerCheckBox->setChecked(false);
     FDriver->UnRemote();
 }
 
-void TLinkController::PowerOffButtonClick()
-{
+void TLinkController::PowerOffButtonClick() {
     FDriver->PowerOff();
 }
 
-void TLinkController::ServerClientRead(QTcpSocket* client)
-{
+void TLinkController::ServerClientRead(QTcpSocket* client) {
     // Commands from the client go to the receiver as they come, one line at a time.
     const QByteArray bytes = client->readAll();
     for (const QByteArray& piece : bytes.split('\n')) {

@@ -32,8 +32,7 @@ constexpr int kClientMode = 2;
 constexpr int kServerMode = 1;
 
 QAction* AddAction(QMenu* menu, const QString& objectName, const QString& caption,
-                   const QString& hint = {})
-{
+                   const QString& hint = {}) {
     auto* action = menu->addAction(caption);
     action->setObjectName(objectName);
     if (!hint.isEmpty())
@@ -42,8 +41,7 @@ QAction* AddAction(QMenu* menu, const QString& objectName, const QString& captio
 }
 
 QCheckBox* AddCheckBox(QWidget* parent, const QString& objectName, const QString& caption,
-                       const QString& hint)
-{
+                       const QString& hint) {
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(objectName);
     box->setToolTip(hint);
@@ -51,8 +49,7 @@ QCheckBox* AddCheckBox(QWidget* parent, const QString& objectName, const QString
 }
 
 QPushButton* AddButton(QWidget* parent, const QString& objectName, const QString& caption,
-                       const QString& hint = {})
-{
+                       const QString& hint = {}) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(objectName);
     if (!hint.isEmpty())
@@ -61,8 +58,7 @@ QPushButton* AddButton(QWidget* parent, const QString& objectName, const QString
 }
 
 // The short part of a hint ("short|long") pops up; the long part is for information panels.
-QString ShortHint(const QString& hint)
-{
+QString ShortHint(const QString& hint) {
     return hint.section(u'|', 0, 0);
 }
 
@@ -74,39 +70,37 @@ TMainForm::TMainForm(TSettings& settings, QWidget* parent)
     , FSettings(settings)
     , FDriver(new TAR5000(this))
     , FServer(new TRelayServer(this))
-    , FClientSocket(new QTcpSocket(this))
-{
+    , FClientSocket(new QTcpSocket(this)) {
     setObjectName(u"MainForm"_s);
     setWindowTitle(u"Kovela"_s);
     FDriver->SetClientSocket(FClientSocket);
     FDriver->SetServerSocket(FServer);
-    FDriver->OnErrorMessage = [this](const QString& text) { ReportMessage(text); };
+    FDriver->OnErrorMessage = [this](const QString& text) {
+        ReportMessage(text);
+    };
 
     BuildMenus();
     BuildStatusBar();
     BuildPages();
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
-                                   statusBar()->sizeHint().height());
+    setFixedSize(kClientWidth,
+                 kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     move(DefaultPosition());
     LoadSettings();
     FLink->ApplyClosedState();
 }
 
-TMainForm::~TMainForm()
-{
+TMainForm::~TMainForm() {
     // The driver reports through this window: it must not outlive what it reports to.
     FDriver->OnErrorMessage = {};
 }
 
-QPoint TMainForm::DefaultPosition() const
-{
+QPoint TMainForm::DefaultPosition() const {
     const QScreen* screen = QApplication::primaryScreen();
     const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
     return {screenWidth - frameGeometry().width() - 10, 10};
 }
 
-void TMainForm::BuildMenus()
-{
+void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(u"&File"_s);
     AddAction(file, u"SpecAnalyser1"_s, u"Spec Analyser"_s)->setEnabled(false);
     file->addSeparator();
@@ -138,8 +132,8 @@ void TMainForm::BuildMenus()
     QMenu* tools = menuBar()->addMenu(u"&Tools"_s);
     connect(AddAction(tools, u"ViewMessagesMenuItem"_s, u"View Messages"_s), &QAction::triggered,
             this, &TMainForm::ViewMessagesRequested);
-    connect(AddAction(tools, u"ViewCommsMenuItem"_s, u"View Comms"_s), &QAction::triggered,
-            this, &TMainForm::ViewCommsRequested);
+    connect(AddAction(tools, u"ViewCommsMenuItem"_s, u"View Comms"_s), &QAction::triggered, this,
+            &TMainForm::ViewCommsRequested);
     tools->addSeparator()->setObjectName(u"N2MenuItem"_s);
     AddAction(tools, u"GetDTMFMenuIItem"_s, u"Get DTMF"_s)->setEnabled(false);
     AddAction(tools, u"Longtermsignallog1"_s, u"Long term signal log..."_s)->setEnabled(false);
@@ -160,16 +154,14 @@ void TMainForm::BuildMenus()
         action->setCheckable(true);
 }
 
-void TMainForm::BuildPages()
-{
+void TMainForm::BuildPages() {
     FPageControl = new QTabWidget(this);
     FPageControl->setObjectName(u"PageControl1"_s);
     FPageControl->setTabPosition(QTabWidget::South);
-    const std::pair<const char16_t*, const char16_t*> pages[] = {
-        {u"MainSheet", u"Main"},
-        {u"MemSheet", u"Mem Scan"},
-        {u"FSearchSheet", u"F Search"},
-        {u"PrioritySheet", u"Priority"}};
+    const std::pair<const char16_t*, const char16_t*> pages[] = {{u"MainSheet", u"Main"},
+                                                                 {u"MemSheet", u"Mem Scan"},
+                                                                 {u"FSearchSheet", u"F Search"},
+                                                                 {u"PrioritySheet", u"Priority"}};
     for (const auto& [name, caption] : pages) {
         auto* page = new QWidget(FPageControl);
         page->setObjectName(QString::fromUtf16(name));
@@ -189,8 +181,8 @@ void TMainForm::BuildPages()
                                         ShortHint(u"F11 Show signal graph|"_s));
     widgets.FreqUpdateCheckBox = AddCheckBox(mainSheet, u"FreqUpdateCheckBox"_s, u"Fre&q"_s,
                                              ShortHint(u"F12 Auto update freq display|"_s));
-    widgets.PriorityCheckBox1 = AddCheckBox(mainSheet, u"PriorityCheckBox1"_s, u"P"_s,
-                                            u"Priority watch"_s);
+    widgets.PriorityCheckBox1 =
+        AddCheckBox(mainSheet, u"PriorityCheckBox1"_s, u"P"_s, u"Priority watch"_s);
     widgets.OpenPortButton = AddButton(mainSheet, u"OpenPortButton"_s, u"&Open Port"_s);
     widgets.ToggleRemoteSpeedButton = AddButton(mainSheet, u"ToggleRemoteSpeedButton"_s,
                                                 u"&Disconnect"_s, ShortHint(u"Temp disconnect|"_s));
@@ -220,8 +212,7 @@ void TMainForm::BuildPages()
     FLink = new TLinkController(this, FDriver, FSettings, widgets);
 }
 
-void TMainForm::BuildStatusBar()
-{
+void TMainForm::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(u"StatusBar1"_s);
     bar->setSizeGripEnabled(false);
@@ -234,8 +225,7 @@ void TMainForm::BuildStatusBar()
     }
 }
 
-void TMainForm::LoadSettings()
-{
+void TMainForm::LoadSettings() {
     TIniFile ini(SettingsFileName());
     if (!ini.ErrorText().isEmpty())
         AddMessage(ini.ErrorText());
@@ -268,8 +258,7 @@ void TMainForm::LoadSettings()
         powerOff->setEnabled(FSettings.Status != kClientMode);
 }
 
-void TMainForm::ApplyCommsSettings()
-{
+void TMainForm::ApplyCommsSettings() {
     FDriver->CT5000 = FSettings.CT5000;
     FDriver->DS8000 = FSettings.DS8000;
     FDriver->BankSwitchDisabled = FSettings.BankSwitchDisabled;
@@ -293,8 +282,7 @@ void TMainForm::ApplyCommsSettings()
     show(); // changing the stay-on-top flag hides a shown window
 }
 
-bool TMainForm::SaveSettings()
-{
+bool TMainForm::SaveSettings() {
     Q_EMIT SavingSettings();
     FSettings.SDUPassThru = FSdu->isChecked();
     FSettings.Graticules = FGraticules->isChecked();
@@ -310,14 +298,12 @@ bool TMainForm::SaveSettings()
     return saved;
 }
 
-void TMainForm::AddMessage(const QString& text)
-{
+void TMainForm::AddMessage(const QString& text) {
     if (MessageSink)
         MessageSink(text);
 }
 
-void TMainForm::ReportMessage(const QString& text)
-{
+void TMainForm::ReportMessage(const QString& text) {
     AddMessage(text);
     if (FDriver->ConnectionMode() == kClientMode && text.contains(u"Server Closed Port"_s) &&
         FDriver->Connected())
@@ -333,13 +319,11 @@ void TMainForm::ReportMessage(const QString& text)
         signal->setChecked(false);
 }
 
-void TMainForm::ShowVersion()
-{
+void TMainForm::ShowVersion() {
     ReportMessage(FDriver->GetVersion());
 }
 
-bool TMainForm::CloseQuery()
-{
+bool TMainForm::CloseQuery() {
     bool allowed = true;
     const auto* priority = findChild<QCheckBox*>(u"PriorityCheckBox1"_s);
     const auto* signal = findChild<QCheckBox*>(u"TimerCheckBox"_s);
@@ -360,8 +344,7 @@ bool TMainForm::CloseQuery()
     return allowed;
 }
 
-void TMainForm::closeEvent(QCloseEvent* event)
-{
+void TMainForm::closeEvent(QCloseEvent* event) {
     if (!CloseQuery()) {
         event->ignore();
         return;

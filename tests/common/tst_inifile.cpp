@@ -13,8 +13,7 @@ class TestIniFile : public QObject {
 private:
     QTemporaryDir FDir;
 
-    QString Write(const QByteArray& content)
-    {
+    QString Write(const QByteArray& content) {
         const QString path = FDir.filePath(u"Kovela.INI"_s);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
@@ -22,15 +21,13 @@ private:
         return path;
     }
 
-    QByteArray Read(const QString& path)
-    {
+    QByteArray Read(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
-    void readsWithDefaults_data()
-    {
+    void readsWithDefaults_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<int>("asInteger");
         QTest::addColumn<bool>("asBool");
@@ -42,8 +39,7 @@ private Q_SLOTS:
         QTest::newRow("key case ignored") << u"SEVEN"_s << 7 << true;
     }
 
-    void readsWithDefaults()
-    {
+    void readsWithDefaults() {
         QFETCH(QString, key);
         QFETCH(int, asInteger);
         QFETCH(bool, asBool);
@@ -52,8 +48,7 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadBool(u"SETTINGS"_s, key, true), asBool);
     }
 
-    void writingKeepsWhatItDoesNotKnow()
-    {
+    void writingKeepsWhatItDoesNotKnow() {
         const QString path = Write("; a comment\n[Settings]\nComPort=Com 1\n\n[Other]\nX=y\n");
         TIniFile ini(path);
         QVERIFY(ini.WriteString(u"settings"_s, u"comport"_s, u"Com 3"_s));
@@ -67,8 +62,7 @@ private Q_SLOTS:
         QCOMPARE(again.ReadSection(u"settings"_s), (QStringList{u"ComPort"_s, u"Hints"_s}));
     }
 
-    void missingFileIsCreatedOnFirstWrite()
-    {
+    void missingFileIsCreatedOnFirstWrite() {
         const QString path = FDir.filePath(u"new.ini"_s);
         TIniFile ini(path);
         QVERIFY(!ini.Exists());
@@ -78,8 +72,7 @@ private Q_SLOTS:
         QCOMPARE(Read(path), QByteArray("[A]\r\nB=c\r\n"));
     }
 
-    void unreadableFileIsNeverOverwritten()
-    {
+    void unreadableFileIsNeverOverwritten() {
         // A folder where the file should be cannot be read (a permission test would not work
         // for root).
         const QString path = FDir.filePath(u"folder.ini"_s);
@@ -91,8 +84,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(path).isDir());
     }
 
-    void latin1FileStaysLatin1()
-    {
+    void latin1FileStaysLatin1() {
         const QString path = Write("[Log]\nName=Z\xfcrich\n");
         TIniFile ini(path);
         QCOMPARE(ini.ReadString(u"Log"_s, u"Name"_s, {}), u"Z\u00fcrich"_s);
@@ -100,8 +92,7 @@ private Q_SLOTS:
         QCOMPARE(Read(path), QByteArray("[Log]\r\nName=Z\xfcrich\r\nOther=1\r\n"));
     }
 
-    void deleteAndErase()
-    {
+    void deleteAndErase() {
         const QString path = Write("[A]\nx=1\ny=2\n[B]\nz=3\n");
         TIniFile ini(path);
         QVERIFY(ini.DeleteKey(u"a"_s, u"X"_s));

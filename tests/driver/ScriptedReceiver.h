@@ -15,8 +15,7 @@
 class TScriptedReceiver : public QObject {
 public:
     explicit TScriptedReceiver(TLoopbackEnd* end)
-        : FEnd(end)
-    {
+        : FEnd(end) {
         FEnd->open(QIODevice::ReadWrite);
         connect(FEnd, &QIODevice::readyRead, this, [this] { Read(); });
     }
@@ -31,8 +30,7 @@ public:
     void Unplug() { FEnd->close(); }
 
 private:
-    void Read()
-    {
+    void Read() {
         FPending.append(FEnd->readAll());
         for (;;) {
             if (!FPending.isEmpty() && (FPending.at(0) == 0x1E || FPending.at(0) == 0x1F)) {
@@ -66,21 +64,25 @@ struct TDriverFixture {
     QStringList RxLines;
     QStringList TxLines;
 
-    explicit TDriverFixture(int timeoutMs = 300)
-    {
+    explicit TDriverFixture(int timeoutMs = 300) {
         Driver.Serial()->SetDevice(Link.DriverEnd());
         Driver.Timeout = static_cast<std::uint32_t>(timeoutMs);
         Driver.InitialiseWaitMs = timeoutMs;
         Driver.ChangeVfoPauseMs = 0;
         Driver.SetBankPauseMs = 0;
-        Driver.OnErrorMessage = [this](const QString& text) { Errors.append(text); };
-        Driver.OnRxLine = [this](const QString& line) { RxLines.append(line); };
-        Driver.OnTxLine = [this](const QString& line) { TxLines.append(line); };
+        Driver.OnErrorMessage = [this](const QString& text) {
+            Errors.append(text);
+        };
+        Driver.OnRxLine = [this](const QString& line) {
+            RxLines.append(line);
+        };
+        Driver.OnTxLine = [this](const QString& line) {
+            TxLines.append(line);
+        };
     }
 
     // Opens the link to a receiver that answers "RX" on VFO A.
-    bool Open()
-    {
+    bool Open() {
         const auto answer = Receiver.Answer;
         Receiver.Answer = [](const QString& command) {
             return command == QLatin1StringView("RX")

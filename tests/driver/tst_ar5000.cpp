@@ -18,13 +18,11 @@ namespace {
 const QByteArray kVfoA = "VA RF0145500000 ST025000  AU0 MD0\r\n";
 const QByteArray kMemory7 = "MR MX007 MP1 GA0 RF0433500000 ST012500+ AU1 MD1 TMREPEATER\r\n";
 
-QByteArray ExtraReplies(const QString& command)
-{
+QByteArray ExtraReplies(const QString& command) {
     static const QHash<QString, QByteArray> replies = {
-        {u"BW"_s, "BW2\r\n"}, {u"AN"_s, "AN0 3\r\n"}, {u"AT"_s, "AT11\r\n"},
-        {u"AC"_s, "ACF\r\n"}, {u"HP"_s, "HP1\r\n"},   {u"LP"_s, "LP3\r\n"},
-        {u"EN"_s, "EN4\r\n"}, {u"SJ"_s, "SJA\r\n"},   {u"CN"_s, "CN0A\r\n"},
-        {u"SC"_s, "SC002\r\n"}};
+        {u"BW"_s, "BW2\r\n"},  {u"AN"_s, "AN0 3\r\n"}, {u"AT"_s, "AT11\r\n"}, {u"AC"_s, "ACF\r\n"},
+        {u"HP"_s, "HP1\r\n"},  {u"LP"_s, "LP3\r\n"},   {u"EN"_s, "EN4\r\n"},  {u"SJ"_s, "SJA\r\n"},
+        {u"CN"_s, "CN0A\r\n"}, {u"SC"_s, "SC002\r\n"}};
     return replies.value(command);
 }
 
@@ -38,8 +36,7 @@ class TestAR5000 : public QObject {
 private Q_SLOTS:
     void init() { MeterAttenuationDb = 0; }
 
-    void openNeedsAnAnswer()
-    {
+    void openNeedsAnAnswer() {
         TDriverFixture f;
         QVERIFY(f.Open());
         QVERIFY(f.Driver.Remote());
@@ -51,8 +48,7 @@ private Q_SLOTS:
         QCOMPARE(silent.Receiver.Received, QStringList{u"RX"_s});
     }
 
-    void framing()
-    {
+    void framing() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Driver.SendCommand(u"RX"_s);
@@ -73,8 +69,7 @@ private Q_SLOTS:
         QCOMPARE(f.Receiver.Received, (QStringList{u"*RX"_s, u"\x1e"_s}));
     }
 
-    void connectionModeSetsTimeoutAndPollRate()
-    {
+    void connectionModeSetsTimeoutAndPollRate() {
         TAR5000 driver;
         driver.SetConnectionMode(2);
         QCOMPARE(driver.Timeout, std::uint32_t(10000));
@@ -85,8 +80,7 @@ private Q_SLOTS:
         QCOMPARE(driver.PollInterval(), 100);
     }
 
-    void lineSplitting_data()
-    {
+    void lineSplitting_data() {
         QTest::addColumn<QList<QByteArray>>("chunks");
         QTest::addColumn<QStringList>("dispatched");
         QTest::newRow("split over reads")
@@ -101,8 +95,7 @@ private Q_SLOTS:
             << QList<QByteArray>{"\r\n \r\nAF1\r\n"} << QStringList{u"AF1"_s};
     }
 
-    void lineSplitting()
-    {
+    void lineSplitting() {
         QFETCH(QList<QByteArray>, chunks);
         QFETCH(QStringList, dispatched);
         TDriverFixture f;
@@ -115,31 +108,39 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void dispatchUpdatesStateAndFiresEvents()
-    {
+    void dispatchUpdatesStateAndFiresEvents() {
         TDriverFixture f;
         QVERIFY(f.Open());
         QStringList events;
-        f.Driver.OnFrequency = [&](const TRxDat& r) { events << u"freq %1"_s.arg(r.Freq); };
-        f.Driver.OnMemoryChannel = [&](int ch) { events << u"channel %1"_s.arg(ch); };
-        f.Driver.OnSearchBank = [&](int bank) { events << u"bank %1"_s.arg(bank); };
+        f.Driver.OnFrequency = [&](const TRxDat& r) {
+            events << u"freq %1"_s.arg(r.Freq);
+        };
+        f.Driver.OnMemoryChannel = [&](int ch) {
+            events << u"channel %1"_s.arg(ch);
+        };
+        f.Driver.OnSearchBank = [&](int bank) {
+            events << u"bank %1"_s.arg(bank);
+        };
         f.Driver.OnPassFrequency = [&](const TPassDat& p) {
             events << u"pass %1 %2 %3"_s.arg(p.Bank).arg(p.Index).arg(p.Freq);
         };
-        f.Driver.OnAttenuator = [&](TAR5000*) { events << u"attenuator"_s; };
+        f.Driver.OnAttenuator = [&](TAR5000*) {
+            events << u"attenuator"_s;
+        };
         f.Driver.OnSignalLevel = [&](const TRxDat& r) {
             events << u"level %1 %2"_s.arg(r.Level, r.SquelchClosed ? u"closed"_s : u"open"_s);
         };
-        f.Driver.OnVfoData = [&](const TRxDat& r) { events << u"vfo data %1"_s.arg(r.SubStep); };
+        f.Driver.OnVfoData = [&](const TRxDat& r) {
+            events << u"vfo data %1"_s.arg(r.SubStep);
+        };
 
         f.Receiver.Send("RF0118100000\r\nMX123\r\n"
                         "SR05 SL0144000000 SU0146000000 ST012500  AU0 MD0 TTAIRBAND \r\n"
                         "PR03 07 0145500000\r\nPR03 08 ----------\r\nAT12\r\nLM%FF\r\nSJ5\r\n"
                         "VER AR5000 1.0\r\nVL1\r\n?\r\nZZ99\r\n");
         f.Settle();
-        const QStringList expected{u"freq 118.1"_s,        u"channel 123"_s,
-                                   u"bank 5"_s,            u"pass 3 7 145.5"_s,
-                                   u"attenuator"_s,        u"level 255 closed"_s,
+        const QStringList expected{u"freq 118.1"_s,     u"channel 123"_s, u"bank 5"_s,
+                                   u"pass 3 7 145.5"_s, u"attenuator"_s,  u"level 255 closed"_s,
                                    u"vfo data 5"_s};
         QCOMPARE(events, expected);
         QCOMPARE(f.Driver.Version(), u"VER AR5000 1.0"_s);
@@ -150,20 +151,20 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void sduRepliesNeedThePrefix()
-    {
+    void sduRepliesNeedThePrefix() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Driver.SetSduMode(true);
         QStringList levels;
-        f.Driver.OnSignalLevel = [&](const TRxDat& r) { levels << r.Level; };
+        f.Driver.OnSignalLevel = [&](const TRxDat& r) {
+            levels << r.Level;
+        };
         f.Receiver.Send("LM 10\r\n*LM 20\r\n*L\r\n");
         f.Settle();
         QCOMPARE(levels, QStringList{u"32"_s});
     }
 
-    void getRxReadsVfoAndMemory_data()
-    {
+    void getRxReadsVfoAndMemory_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<TRxDat>("expected");
@@ -192,14 +193,15 @@ private Q_SLOTS:
         QTest::newRow("empty memory") << QByteArray("MR007 ---\r\n") << false << empty;
     }
 
-    void getRxReadsVfoAndMemory()
-    {
+    void getRxReadsVfoAndMemory() {
         QFETCH(QByteArray, reply);
         QFETCH(bool, ok);
         QFETCH(TRxDat, expected);
         TDriverFixture f;
         QVERIFY(f.Open());
-        f.Receiver.Answer = [&](const QString& c) { return c == u"RX"_s ? reply : QByteArray(); };
+        f.Receiver.Answer = [&](const QString& c) {
+            return c == u"RX"_s ? reply : QByteArray();
+        };
         TRxDat rec;
         QCOMPARE(f.Driver.GetRx(rec), ok);
         QCOMPARE(rec.Vfo, expected.Vfo);
@@ -216,8 +218,7 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void secondRequestWhileWaitingIsRefused()
-    {
+    void secondRequestWhileWaitingIsRefused() {
         TDriverFixture f;
         QVERIFY(f.Open());
         bool inner = true;
@@ -236,8 +237,7 @@ private Q_SLOTS:
         QVERIFY(f.RxLines.contains(u"Aborting GetRx"_s));
     }
 
-    void timeoutClearsFlagsAndTheNextRequestWorks()
-    {
+    void timeoutClearsFlagsAndTheNextRequestWorks() {
         TDriverFixture f(150);
         QVERIFY(f.Open());
         f.Driver.FSetTimerStatus(true);
@@ -249,13 +249,14 @@ private Q_SLOTS:
         QVERIFY(!f.Driver.Flags().RxPending);
         QVERIFY(!f.Driver.Flags().LevelPending);
 
-        f.Receiver.Answer = [](const QString& c) { return c == u"RX"_s ? kVfoA : QByteArray(); };
+        f.Receiver.Answer = [](const QString& c) {
+            return c == u"RX"_s ? kVfoA : QByteArray();
+        };
         QVERIFY(f.Driver.GetRx(rec));
         QVERIFY(!f.Driver.TimerStatus()); // stays off until the window turns it on again
     }
 
-    void requestsRefusedWhenClosed()
-    {
+    void requestsRefusedWhenClosed() {
         TDriverFixture f;
         TRxDat rec;
         TMAArray block{};
@@ -270,12 +271,13 @@ private Q_SLOTS:
                                         u"Aborted GetLM"_s}));
     }
 
-    void pollingKeepsOneLevelRequestOutstanding()
-    {
+    void pollingKeepsOneLevelRequestOutstanding() {
         TDriverFixture f(2000);
         QVERIFY(f.Open());
         int levels = 0;
-        f.Driver.OnSignalLevel = [&](const TRxDat&) { ++levels; };
+        f.Driver.OnSignalLevel = [&](const TRxDat&) {
+            ++levels;
+        };
         f.Driver.FSetTimerStatus(true);
         QTest::qWait(450); // silent receiver: one "LM", never a queue
         QCOMPARE(f.Receiver.Received, QStringList{u"LM"_s});
@@ -291,8 +293,7 @@ private Q_SLOTS:
         QVERIFY(!f.Driver.TimerStatus());
     }
 
-    void lostLevelReplyIsReported()
-    {
+    void lostLevelReplyIsReported() {
         TDriverFixture f(150);
         QVERIFY(f.Open());
         f.Driver.FSetTimerStatus(true);
@@ -301,8 +302,7 @@ private Q_SLOTS:
         QVERIFY(!f.Driver.TimerStatus());
     }
 
-    void extraVfoData_data()
-    {
+    void extraVfoData_data() {
         QTest::addColumn<bool>("ct5000");
         QTest::addColumn<bool>("ds8000");
         QTest::addColumn<QString>("broken");
@@ -313,8 +313,7 @@ private Q_SLOTS:
         QTest::newRow("descrambler missing") << false << true << u"SC"_s << false;
     }
 
-    void extraVfoData()
-    {
+    void extraVfoData() {
         QFETCH(bool, ct5000);
         QFETCH(bool, ds8000);
         QFETCH(QString, broken);
@@ -328,8 +327,7 @@ private Q_SLOTS:
         };
         TRxDat rec;
         QCOMPARE(f.Driver.GetExtraVfoData(rec), ok);
-        QStringList sent{u"BW"_s, u"AN"_s, u"AT"_s, u"AC"_s,
-                         u"HP"_s, u"LP"_s, u"EN"_s, u"SJ"_s};
+        QStringList sent{u"BW"_s, u"AN"_s, u"AT"_s, u"AC"_s, u"HP"_s, u"LP"_s, u"EN"_s, u"SJ"_s};
         if (ct5000)
             sent.prepend(u"CN"_s);
         if (ds8000)
@@ -347,8 +345,7 @@ private Q_SLOTS:
         QCOMPARE(rec.Descrambler, ds8000 ? 2 : 0);
     }
 
-    void memoryBlock()
-    {
+    void memoryBlock() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Receiver.Answer = [](const QString& c) {
@@ -379,8 +376,7 @@ private Q_SLOTS:
         QCOMPARE(block[9].Channel, 319);
     }
 
-    void memoryBlockWithABrokenLineFails()
-    {
+    void memoryBlockWithABrokenLineFails() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Receiver.Answer = [](const QString&) {
@@ -392,13 +388,14 @@ private Q_SLOTS:
         TMAArray block{};
         QVERIFY(!f.Driver.GetMA(block));
 
-        f.Receiver.Answer = [](const QString&) { return QByteArray("MX000 ---\r\n"); };
+        f.Receiver.Answer = [](const QString&) {
+            return QByteArray("MX000 ---\r\n");
+        };
         QVERIFY(!f.Driver.GetMA(block)); // a short block times out
         QCOMPARE(f.Errors.last(), u"Timeout waiting for MA data, timer off. Func GetMA"_s);
     }
 
-    void singleValueQueries()
-    {
+    void singleValueQueries() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Receiver.Answer = [](const QString& c) {
@@ -424,15 +421,16 @@ private Q_SLOTS:
         QCOMPARE(f.Driver.GetLM(), u"127"_s);
         QVERIFY(f.Errors.isEmpty());
 
-        f.Receiver.Answer = [](const QString&) { return QByteArray(); };
+        f.Receiver.Answer = [](const QString&) {
+            return QByteArray();
+        };
         QCOMPARE(f.Driver.GetBN(), 0);
         QCOMPARE(f.Driver.GetVersion(), u"No Response"_s);
         QCOMPARE(f.Errors, (QStringList{u"Timeout waiting for BN data. Func FGetBank"_s,
                                         u"Timeout on GetVersion"_s}));
     }
 
-    void setVfoChecksTheLetter()
-    {
+    void setVfoChecksTheLetter() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Receiver.Answer = [](const QString& c) {
@@ -449,8 +447,7 @@ private Q_SLOTS:
         QCOMPARE(f.Receiver.Received, QStringList{u"VB"_s});
     }
 
-    void settersSendNothingOutOfRange()
-    {
+    void settersSendNothingOutOfRange() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Driver.SetMode(8);
@@ -465,23 +462,20 @@ private Q_SLOTS:
         QCOMPARE(f.Errors, QStringList{u"Data out of range"_s});
     }
 
-    void changeVfoAsksForTheWholeSet()
-    {
+    void changeVfoAsksForTheWholeSet() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Driver.CT5000 = true;
         f.Driver.ChangeVfo(u'c');
         f.Driver.ChangeVfo(u'X');
         f.Settle();
-        const QStringList expected{u"VC"_s, u"CN"_s, u"BW"_s, u"AN"_s, u"AT"_s, u"AC"_s,
-                                   u"HP"_s, u"LP"_s, u"EN"_s, u"SJ"_s, u"CN"_s, u"RX"_s,
-                                   u"BW"_s, u"AN"_s, u"AT"_s, u"AC"_s, u"HP"_s, u"LP"_s,
-                                   u"EN"_s, u"SJ"_s};
+        const QStringList expected{u"VC"_s, u"CN"_s, u"BW"_s, u"AN"_s, u"AT"_s, u"AC"_s, u"HP"_s,
+                                   u"LP"_s, u"EN"_s, u"SJ"_s, u"CN"_s, u"RX"_s, u"BW"_s, u"AN"_s,
+                                   u"AT"_s, u"AC"_s, u"HP"_s, u"LP"_s, u"EN"_s, u"SJ"_s};
         QCOMPARE(f.Receiver.Received, expected);
     }
 
-    void writeMemoryNeedsRemote()
-    {
+    void writeMemoryNeedsRemote() {
         TDriverFixture f;
         QVERIFY(f.Open());
         f.Driver.FirmwareID = 1;
@@ -504,8 +498,7 @@ private Q_SLOTS:
         QCOMPARE(f.Receiver.Received.mid(2), (QStringList{u"AN0"_s, u"GA0"_s}));
     }
 
-    void endlessLineIsCappedAndReportedOnce()
-    {
+    void endlessLineIsCappedAndReportedOnce() {
         TDriverFixture f;
         QVERIFY(f.Open());
         const QByteArray junk(16 * 1024, 'x');
@@ -520,8 +513,7 @@ private Q_SLOTS:
         QCOMPARE(f.RxLines.last(), u"LM 11"_s);
     }
 
-    void unpluggedDeviceIsReportedOnce()
-    {
+    void unpluggedDeviceIsReportedOnce() {
         TDriverFixture f;
         QVERIFY(f.Open());
         QSignalSpy lost(&f.Driver, &TAR5000::LinkLost);
@@ -536,8 +528,7 @@ private Q_SLOTS:
         QVERIFY(!f.Driver.GetRx(rec));
     }
 
-    void clientModeOverTcp()
-    {
+    void clientModeOverTcp() {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
         TAR5000 driver;
@@ -548,7 +539,9 @@ private Q_SLOTS:
         driver.RemoteHost = u"127.0.0.1"_s;
         driver.ClientPort = server.serverPort();
         QStringList errors;
-        driver.OnErrorMessage = [&](const QString& text) { errors << text; };
+        driver.OnErrorMessage = [&](const QString& text) {
+            errors << text;
+        };
 
         driver.FSetPort(true);
         QVERIFY(driver.Connected());
@@ -561,7 +554,8 @@ private Q_SLOTS:
                 // A server in SDU mode relays the receiver's lines with their "*".
                 peer->write("*VB RF0029");
                 peer->flush();
-                QTimer::singleShot(30, peer, [peer] { peer->write("000000 ST000100  AU1 MD3\r\n"); });
+                QTimer::singleShot(30, peer,
+                                   [peer] { peer->write("000000 ST000100  AU1 MD3\r\n"); });
             }
         });
         driver.SetSduMode(true); // commands never carry the prefix on the network
@@ -581,8 +575,7 @@ private Q_SLOTS:
         QVERIFY(!driver.Connected());
     }
 
-    void clientCannotConnect()
-    {
+    void clientCannotConnect() {
         TAR5000 driver;
         QTcpSocket socket;
         driver.SetClientSocket(&socket);
@@ -593,8 +586,7 @@ private Q_SLOTS:
         QVERIFY(!driver.Connected());
     }
 
-    void serverModeRelaysReplies()
-    {
+    void serverModeRelaysReplies() {
         TDriverFixture f;
         TRelayServer server;
         f.Driver.SetServerSocket(&server);

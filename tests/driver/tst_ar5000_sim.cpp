@@ -18,8 +18,7 @@ struct TSimFixture {
     QStringList Errors;
 
     explicit TSimFixture(const TSimOptions& options = {})
-        : Receiver(options)
-    {
+        : Receiver(options) {
         Driver.Serial()->SetDevice(Loopback.DriverEnd());
         Driver.Timeout = 1000;
         Driver.InitialiseWaitMs = 1000;
@@ -29,12 +28,13 @@ struct TSimFixture {
         Driver.DS8000 = options.Ds8000;
         Driver.SetSduMode(options.SduMode);
         Driver.Timeout = 1000;
-        Driver.OnErrorMessage = [this](const QString& text) { Errors.append(text); };
+        Driver.OnErrorMessage = [this](const QString& text) {
+            Errors.append(text);
+        };
     }
 };
 
-void CompareMemory(const TRxDat& read, const TRxDat& held)
-{
+void CompareMemory(const TRxDat& read, const TRxDat& held) {
     QCOMPARE(read.Channel, held.Channel);
     QCOMPARE(read.Empty, held.Empty);
     if (held.Empty)
@@ -55,8 +55,7 @@ class TestAR5000Simulated : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void readsAWholeBankAsTheReceiverHoldsIt()
-    {
+    void readsAWholeBankAsTheReceiverHoldsIt() {
         TSimFixture f;
         f.Driver.FSetPort(true);
         QVERIFY(f.Driver.Connected());
@@ -78,15 +77,13 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void writesLandInTheReceiver_data()
-    {
+    void writesLandInTheReceiver_data() {
         QTest::addColumn<int>("firmware");
         QTest::newRow("later firmware") << 1;
         QTest::newRow("early firmware") << 0;
     }
 
-    void writesLandInTheReceiver()
-    {
+    void writesLandInTheReceiver() {
         QFETCH(int, firmware);
         TSimFixture f;
         f.Driver.FSetPort(true);
@@ -124,8 +121,7 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void tuningAndVfos()
-    {
+    void tuningAndVfos() {
         TSimOptions options;
         options.Ct5000 = true;
         options.Ds8000 = true;
@@ -150,8 +146,7 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void groupsAndSearchBanks()
-    {
+    void groupsAndSearchBanks() {
         TSimFixture f;
         f.Driver.FSetPort(true);
         QVERIFY(f.Driver.Connected());
@@ -194,7 +189,9 @@ private Q_SLOTS:
         QCOMPARE(search.Delay, 255);
 
         QList<TPassDat> passes;
-        f.Driver.OnPassFrequency = [&](const TPassDat& p) { passes << p; };
+        f.Driver.OnPassFrequency = [&](const TPassDat& p) {
+            passes << p;
+        };
         f.Driver.AddPass(145.5);
         f.Driver.AddPass(433.0);
         f.Driver.ReadPassList(kVfoPassBank);
@@ -204,13 +201,14 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void searchReportsHits()
-    {
+    void searchReportsHits() {
         TSimFixture f;
         f.Driver.FSetPort(true);
         QVERIFY(f.Driver.Connected());
         QList<double> hits;
-        f.Driver.OnFrequency = [&](const TRxDat& r) { hits << r.Freq; };
+        f.Driver.OnFrequency = [&](const TRxDat& r) {
+            hits << r.Freq;
+        };
         const TSearchList bank = f.Receiver.SearchBank(0);
         f.Driver.StartSearch(0);
         QTRY_VERIFY_WITH_TIMEOUT(!hits.isEmpty(), 10000);
@@ -220,8 +218,7 @@ private Q_SLOTS:
         QCOMPARE(rec.Vfo, kRxCodeProgramSearch);
     }
 
-    void faultsEndCleanly_data()
-    {
+    void faultsEndCleanly_data() {
         QTest::addColumn<TSimFault>("fault");
         QTest::addColumn<bool>("answered");
         QTest::newRow("silence") << TSimFault::Silence << false;
@@ -230,8 +227,7 @@ private Q_SLOTS:
         QTest::newRow("split replies") << TSimFault::SplitReplies << true;
     }
 
-    void faultsEndCleanly()
-    {
+    void faultsEndCleanly() {
         QFETCH(TSimFault, fault);
         QFETCH(bool, answered);
         TSimFixture f;
@@ -251,8 +247,7 @@ private Q_SLOTS:
         QVERIFY(f.Errors.isEmpty());
     }
 
-    void droppedConnectionInTheMiddleOfABlock()
-    {
+    void droppedConnectionInTheMiddleOfABlock() {
         TSimOptions options;
         options.FillMemories = true;
         options.BaudRate = 19200;

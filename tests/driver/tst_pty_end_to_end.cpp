@@ -15,8 +15,7 @@ private:
     QProcess FSimulator;
     QString FDevice;
 
-    bool StartSimulator(const QStringList& extraArguments = {})
-    {
+    bool StartSimulator(const QStringList& extraArguments = {}) {
         const QString program = qEnvironmentVariable("KOVELA_SIM");
         if (program.isEmpty())
             return false;
@@ -34,32 +33,30 @@ private:
         return !FDevice.isEmpty();
     }
 
-    void OpenDriver(TAR5000& driver, QStringList& errors, int baud)
-    {
+    void OpenDriver(TAR5000& driver, QStringList& errors, int baud) {
         driver.Serial()->SetPortName(FDevice);
         driver.Serial()->SetBaudrate(baud);
         driver.Timeout = 2000;
         driver.ChangeVfoPauseMs = 0;
-        driver.OnErrorMessage = [&errors](const QString& text) { errors << text; };
+        driver.OnErrorMessage = [&errors](const QString& text) {
+            errors << text;
+        };
         driver.FSetPort(true);
     }
 
 private Q_SLOTS:
-    void init()
-    {
+    void init() {
 #ifndef Q_OS_UNIX
         QSKIP("pseudo-terminals need a POSIX system");
 #endif
     }
 
-    void cleanup()
-    {
+    void cleanup() {
         FSimulator.kill();
         FSimulator.waitForFinished(3000);
     }
 
-    void talksToTheSimulatorOverARealSerialPath()
-    {
+    void talksToTheSimulatorOverARealSerialPath() {
         QVERIFY2(StartSimulator({u"--baud"_s, u"19200"_s}), "kovela-sim did not start");
         TAR5000 driver;
         QStringList errors;
@@ -95,8 +92,7 @@ private Q_SLOTS:
         QVERIFY(!driver.Connected());
     }
 
-    void simulatorGoingAwayIsReportedOnce()
-    {
+    void simulatorGoingAwayIsReportedOnce() {
         QVERIFY2(StartSimulator(), "kovela-sim did not start");
         TAR5000 driver;
         QStringList errors;

@@ -32,16 +32,16 @@ struct TWindowFixture {
     std::unique_ptr<TMainForm> Form;
     QStringList Messages;
 
-    TWindowFixture()
-    {
+    TWindowFixture() {
         Form = std::make_unique<TMainForm>(Settings);
-        Form->MessageSink = [this](const QString& text) { Messages << text; };
+        Form->MessageSink = [this](const QString& text) {
+            Messages << text;
+        };
         Form->Driver()->Serial()->SetDevice(Loopback.DriverEnd());
         Form->Driver()->Timeout = 1000;
     }
 
-    template <typename T> T* Find(const QString& name) const
-    {
+    template <typename T> T* Find(const QString& name) const {
         T* found = Form->findChild<T*>(name);
         if (!found)
             qFatal("no control %s", qPrintable(name));
@@ -59,8 +59,7 @@ class TestMainForm : public QObject {
 private:
     QTemporaryDir FHome;
 
-    void WriteSettings(const QByteArray& content)
-    {
+    void WriteSettings(const QByteArray& content) {
         QFile file(SettingsFileName());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
@@ -70,8 +69,7 @@ private Q_SLOTS:
     void initTestCase() { qputenv("KOVELA_HOME", FHome.path().toLocal8Bit()); }
     void init() { QFile::remove(SettingsFileName()); }
 
-    void frameWithoutSettingsFile()
-    {
+    void frameWithoutSettingsFile() {
         TWindowFixture f;
         QCOMPARE(f.Form->windowTitle(), u"Kovela"_s);
         const auto* pages = f.Find<QTabWidget>(u"PageControl1"_s);
@@ -89,8 +87,7 @@ private Q_SLOTS:
         QVERIFY(f.Find<QAction>(u"HintsOff1"_s)->isChecked());
     }
 
-    void settingsAreReadAndBadValuesGiveDefaults()
-    {
+    void settingsAreReadAndBadValuesGiveDefaults() {
         WriteSettings("[settings]\r\nBaudRate=19200\r\nComPort=Com2\r\nFirmwareId=0\r\n"
                       "SDUPassThru=1\r\nHints=off\r\n[Network]\r\nStatus=2\r\n"
                       "RemoteHost=radio.local\r\n[Settings]\r\nServerPort=99999\r\n");
@@ -108,8 +105,7 @@ private Q_SLOTS:
         QCOMPARE(f.Find<QAction>(u"HintsOff1"_s)->text(), u"Hints On"_s);
     }
 
-    void openAndCloseTheLink()
-    {
+    void openAndCloseTheLink() {
         TWindowFixture f;
         int opened = 0;
         int closed = 0;
@@ -136,8 +132,7 @@ private Q_SLOTS:
         QVERIFY(f.Messages.isEmpty());
     }
 
-    void silentReceiverIsNotFound()
-    {
+    void silentReceiverIsNotFound() {
         TWindowFixture f;
         f.Receiver.SetFault(TSimFault::Silence);
         f.Form->Driver()->InitialiseWaitMs = 100;
@@ -147,8 +142,7 @@ private Q_SLOTS:
         QCOMPARE(f.Panel(0), u"Port Closed"_s);
     }
 
-    void closingRefusals()
-    {
+    void closingRefusals() {
         TWindowFixture f;
         f.ClickOpenPort();
         QVERIFY(f.Form->Driver()->Connected());
@@ -171,8 +165,7 @@ private Q_SLOTS:
         QVERIFY(!f.Form->Driver()->Connected()); // closing the window closes the link
     }
 
-    void lostDeviceLeavesAClosedUsableWindow()
-    {
+    void lostDeviceLeavesAClosedUsableWindow() {
         TWindowFixture f;
         f.ClickOpenPort();
         QVERIFY(f.Form->Driver()->Connected());
@@ -184,8 +177,7 @@ private Q_SLOTS:
         QVERIFY(f.Form->Driver()->Connected());
     }
 
-    void messagesAreRelayedToTheNetworkClient()
-    {
+    void messagesAreRelayedToTheNetworkClient() {
         TWindowFixture f;
         f.Form->Driver()->SetConnectionMode(1);
         f.Form->Driver()->ServerPort = 0;

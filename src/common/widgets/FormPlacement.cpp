@@ -15,8 +15,7 @@ struct TKeys {
     QString Left, Top, Width, Height;
 };
 
-TKeys Keys(bool capitalised)
-{
+TKeys Keys(bool capitalised) {
     if (capitalised)
         return {u"Left"_s, u"Top"_s, u"Width"_s, u"Height"_s};
     return {u"left"_s, u"top"_s, u"width"_s, u"height"_s};
@@ -24,8 +23,7 @@ TKeys Keys(bool capitalised)
 
 } // namespace
 
-void SaveFormPlacement(QWidget* window, TIniFile& ini, bool capitalised)
-{
+void SaveFormPlacement(QWidget* window, TIniFile& ini, bool capitalised) {
     if (window->isMinimized() || window->isMaximized())
         window->showNormal();
     const QString section = window->objectName();
@@ -40,8 +38,7 @@ void SaveFormPlacement(QWidget* window, TIniFile& ini, bool capitalised)
 }
 
 void RestoreFormPlacement(QWidget* window, int defaultLeft, int defaultTop, const TIniFile& ini,
-                          int defaultHeight, int defaultWidth, bool capitalised)
-{
+                          int defaultHeight, int defaultWidth, bool capitalised) {
     const QString section = window->objectName();
     const TKeys keys = Keys(capitalised);
     QPoint position(ini.ReadInteger(section, keys.Left, defaultLeft),

@@ -11,5 +11,4 @@ void SaveFormPlacement(QWidget* window, TIniFile& ini, bool capitalised = false)
 // Sets left and top from the file (defaults given); width and height only when their default
 // is not -1. A failure is shown in a message box and the window keeps its place.
 void RestoreFormPlacement(QWidget* window, int defaultLeft, int defaultTop, const TIniFile& ini,
-                          int defaultHeight = -1, int defaultWidth = -1,
-                          bool capitalised = false);
+                          int defaultHeight = -1, int defaultWidth = -1, bool capitalised = false);

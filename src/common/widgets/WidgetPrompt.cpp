@@ -5,37 +5,31 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-void TWidgetPrompt::Information(const QString& title, const QString& text)
-{
+void TWidgetPrompt::Information(const QString& title, const QString& text) {
     QMessageBox::information(QApplication::activeWindow(), title, text);
 }
 
-void TWidgetPrompt::Error(const QString& title, const QString& text)
-{
+void TWidgetPrompt::Error(const QString& title, const QString& text) {
     QMessageBox::critical(QApplication::activeWindow(), title, text);
 }
 
-bool TWidgetPrompt::Confirm(const QString& title, const QString& text)
-{
+bool TWidgetPrompt::Confirm(const QString& title, const QString& text) {
     return QMessageBox::question(QApplication::activeWindow(), title, text) == QMessageBox::Yes;
 }
 
 QString TWidgetPrompt::SaveFileName(const QString& caption, const QString& folder,
-                                    const QString& defaultName, const QString& filter)
-{
+                                    const QString& defaultName, const QString& filter) {
     QDir().mkpath(folder);
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption,
                                         QDir(folder).filePath(defaultName), filter);
 }
 
 QString TWidgetPrompt::OpenFileName(const QString& caption, const QString& folder,
-                                    const QString& defaultName, const QString& filter)
-{
+                                    const QString& defaultName, const QString& filter) {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption,
                                         QDir(folder).filePath(defaultName), filter);
 }
 
-void TWidgetPrompt::Beep()
-{
+void TWidgetPrompt::Beep() {
     QApplication::beep();
 }

@@ -8,9 +8,9 @@ public:
     void Information(const QString& title, const QString& text) override;
     void Error(const QString& title, const QString& text) override;
     bool Confirm(const QString& title, const QString& text) override;
-    QString SaveFileName(const QString& caption, const QString& folder,
-                         const QString& defaultName, const QString& filter) override;
-    QString OpenFileName(const QString& caption, const QString& folder,
-                         const QString& defaultName, const QString& filter) override;
+    QString SaveFileName(const QString& caption, const QString& folder, const QString& defaultName,
+                         const QString& filter) override;
+    QString OpenFileName(const QString& caption, const QString& folder, const QString& defaultName,
+                         const QString& filter) override;
     void Beep() override;
 };

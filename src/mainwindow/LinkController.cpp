@@ -94,8 +94,11 @@ void TLinkController::ShowPortInStatusBar() {
     }
     const TSerial* serial = FDriver->Serial();
     FWidgets.StatusPanels[1]->setText(QString::number(serial->Baudrate()));
-    FWidgets.StatusPanels[2]->setText(serial->PortName().isEmpty() ? u"Com %1"_s.arg(serial->Port())
-                                                                   : serial->PortName());
+    // A device path is too long for the panel: shown without "/dev/", the hint has it whole.
+    const QString device = serial->PortName();
+    QString shown = device.startsWith(u"/dev/"_s) ? device.mid(5) : device;
+    FWidgets.StatusPanels[2]->setText(device.isEmpty() ? u"Com %1"_s.arg(serial->Port()) : shown);
+    FWidgets.StatusPanels[2]->setToolTip(device);
 }
 
 void TLinkController::OpenPortButtonClick() {

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QVBoxLayout>
@@ -158,6 +159,13 @@ void TMainForm::BuildPages() {
     FPageControl = new QTabWidget(this);
     FPageControl->setObjectName(u"PageControl1"_s);
     FPageControl->setTabPosition(QTabWidget::South);
+    // Four tabs across a window 204 pixels wide: small type, no scroll arrows.
+    QFont tabFont = FPageControl->tabBar()->font();
+    tabFont.setPointSizeF(tabFont.pointSizeF() * 0.85);
+    FPageControl->tabBar()->setFont(tabFont);
+    FPageControl->setUsesScrollButtons(false);
+    FPageControl->tabBar()->setElideMode(Qt::ElideNone);
+    FPageControl->setStyleSheet(u"QTabBar::tab { padding: 2px 4px; }"_s);
     const std::pair<const char16_t*, const char16_t*> pages[] = {{u"MainSheet", u"Main"},
                                                                  {u"MemSheet", u"Mem Scan"},
                                                                  {u"FSearchSheet", u"F Search"},

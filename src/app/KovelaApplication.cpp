@@ -1,0 +1,191 @@
+#include "KovelaApplication.h"
+
+#include "AR5000.h"
+#include "BaudRateForm.h"
+#include "CommsForm.h"
+#include "ErrorInfoMessageForm.h"
+#include "LinkController.h"
+#include "Main.h"
+#include "ProgramFolder.h"
+#include "Settings.h"
+#include "SimReceiver.h"
+#include "SimTransports.h"
+#include "SplashForm.h"
+#include "WidgetPrompt.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+TKovelaApplication::TKovelaApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+    , FSettings(std::make_unique<TSettings>()) {
+    setApplicationName(u"Kovela"_s);
+    setApplicationDisplayName(u"Kovela"_s);
+    setApplicationVersion(QStringLiteral(KOVELA_VERSION));
+}
+
+TKovelaApplication::~TKovelaApplication() {
+    // Windows before the simulator they may still be talking to.
+    FCommsForm.clear();
+    FMainForm.reset();
+    FMessages.reset();
+}
+
+bool TKovelaApplication::ParseArguments(int argc, char** argv, TStartOptions& options,
+                                        int& exitCode) {
+    QCoreApplication::setApplicationName(u"Kovela"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KOVELA_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Kovela controls the AR5000 wide-band receiver over a serial line, an SDU-5500, or "
+        "the network.\nSettings, tables and logs live in the program folder: $KOVELA_HOME, "
+        "else the executable's folder when it holds Kovela.INI, else the per-user data "
+        "folder."_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate(
+        u"simulate"_s,
+        u"Run on the built-in simulated receiver: it is started on a pseudo-terminal, the "
+        "serial port is opened there and the link opened at once. The settings file is not "
+        "changed."_s);
+    const QCommandLineOption noSplash(u"no-splash"_s, u"Start without the splash window."_s);
+    parser.addOption(simulate);
+    parser.addOption(noSplash);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "kovela: %s\n%s", qPrintable(parser.errorText()),
+                     qPrintable(parser.helpText()));
+        exitCode = 2;
+        return false;
+    }
+    if (parser.isSet(u"help"_s)) {
+        std::printf("%s",
+                    qPrintable(parser.helpText().replace(u"<executable_name>"_s, u"kovela"_s)));
+        exitCode = 0;
+        return false;
+    }
+    if (parser.isSet(u"version"_s)) {
+        std::printf("Kovela %s\n", KOVELA_VERSION);
+        exitCode = 0;
+        return false;
+    }
+    options.Simulate = parser.isSet(simulate);
+    options.Splash = !parser.isSet(noSplash);
+    return true;
+}
+
+bool TKovelaApplication::Start(const TStartOptions& options) {
+    FOptions = options;
+    SetPrompt(std::make_unique<TWidgetPrompt>());
+    FSettingsExisted = QFileInfo::exists(SettingsFileName());
+
+    if (options.Splash) {
+        FSplash = std::make_unique<TSplashForm>();
+        FSplash->ShowNow();
+    }
+    FMainForm = std::make_unique<TMainForm>(*FSettings);
+    FMessages = std::make_unique<TErrorInfoMessageForm>();
+    FMainForm->MessageSink = [this](const QString& text) {
+        FMessages->AddMessage(text);
+    };
+    FMessages->CheckOpenErrorLogfile(FSettings->LogErrors);
+    connect(FMainForm.get(), &TMainForm::ViewMessagesRequested, this, [this] {
+        FMessages->show();
+        FMessages->raise();
+    });
+    connect(FMainForm.get(), &TMainForm::ViewCommsRequested, this,
+            &TKovelaApplication::ShowCommsMonitor);
+    connect(FMainForm.get(), &TMainForm::CommsDialogRequested, this,
+            &TKovelaApplication::RunCommsDialog);
+    connect(FMainForm.get(), &TMainForm::SavingSettings, this, [this] {
+        // Closing the program closes the message log with it.
+        FMessages->CheckOpenErrorLogfile(false);
+    });
+
+    if (options.Simulate && !StartSimulator())
+        return false;
+
+    FMainForm->show();
+    const int remainingMs = FSplash ? FSplash->RemainingMs() : 0;
+    FSplashWaitMs = remainingMs;
+    QTimer::singleShot(remainingMs, this, &TKovelaApplication::FinishStart);
+    return true;
+}
+
+bool TKovelaApplication::StartSimulator() {
+    FSimReceiver = std::make_unique<TSimReceiver>();
+    FSimPty = std::make_unique<TSimPty>(FSimReceiver.get());
+    if (!FSimPty->Open()) {
+        std::fprintf(stderr, "kovela: cannot start the simulated receiver: %s\n",
+                     qPrintable(FSimPty->ErrorText()));
+        return false;
+    }
+    // This run only: the settings file keeps the user's own port and mode.
+    FMainForm->Driver()->SetConnectionMode(0);
+    FMainForm->Link()->SetDeviceOverride(FSimPty->SlavePath());
+    FMainForm->Link()->ShowPortInStatusBar();
+    std::printf("Simulated receiver on %s\n", qPrintable(FSimPty->SlavePath()));
+    std::fflush(stdout);
+    return true;
+}
+
+void TKovelaApplication::FinishStart() {
+    FSplash.reset();
+    if (!FMainForm)
+        return;
+    if (!FSettingsExisted && !FOptions.Simulate)
+        RunCommsDialog();
+    if (FSettings->AutoConnect || FOptions.Simulate)
+        FMainForm->Link()->OpenPortButtonClick();
+    Q_EMIT Started();
+}
+
+void TKovelaApplication::ShowCommsMonitor() {
+    if (!FCommsForm) {
+        FCommsForm = new TCommsForm(FMainForm->Driver());
+        FCommsForm->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    FCommsForm->show();
+    FCommsForm->raise();
+    FCommsForm->activateWindow();
+}
+
+void TKovelaApplication::RunCommsDialog() {
+    TBaudRateForm dialog(*FSettings, FMainForm.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    FMainForm->ApplyCommsSettings();
+    FMessages->CheckOpenErrorLogfile(FSettings->LogErrors);
+}
+
+void TKovelaApplication::HandleUnexpectedError(const QString& description) {
+    if (!FMainForm)
+        return;
+    FMainForm->setEnabled(true);
+    if (!FMainForm->Driver()->Connected())
+        FMainForm->Link()->ApplyClosedState();
+    FMainForm->ReportMessage(description + u"\r\nAppliction.OnException."_s);
+}
+
+bool TKovelaApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        HandleUnexpectedError(u"Exception %1 in %2: %3"_s.arg(
+            QString::fromLatin1(typeid(error).name()),
+            QString::fromLatin1(receiver->metaObject()->className()),
+            QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        HandleUnexpectedError(u"Unknown exception in %1"_s.arg(
+            QString::fromLatin1(receiver->metaObject()->className())));
+    }
+    return false;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+
+#include <memory>
+
+class TBaudRateForm;
+class TCommsForm;
+class TErrorInfoMessageForm;
+class TMainForm;
+class TSimPty;
+class TSimReceiver;
+class TSplashForm;
+struct TSettings;
+
+struct TStartOptions {
+    bool Simulate = false; // the built-in simulated receiver on a pseudo-terminal
+    bool Splash = true;
+};
+
+// The program: creates the windows in their order, routes messages, turns errors that escape
+// a handler into messages, and runs the built-in simulated receiver when asked.
+class TKovelaApplication : public QApplication {
+    Q_OBJECT
+
+public:
+    TKovelaApplication(int& argc, char** argv);
+    ~TKovelaApplication() override;
+
+    // Reads the command line before any window system is needed; false when the program
+    // should end at once (help, version, a bad option) with `exitCode`.
+    static bool ParseArguments(int argc, char** argv, TStartOptions& options, int& exitCode);
+    // Creates and shows the windows. False when start-up failed (reported on stderr).
+    bool Start(const TStartOptions& options);
+
+    TMainForm* MainForm() const { return FMainForm.get(); }
+    TErrorInfoMessageForm* Messages() const { return FMessages.get(); }
+    qint64 SplashWaitMs() const { return FSplashWaitMs; }
+
+    // The last line of defence: an error that escaped an event handler is shown, and the
+    // window is put back into a usable state.
+    void HandleUnexpectedError(const QString& description);
+    bool notify(QObject* receiver, QEvent* event) override;
+
+Q_SIGNALS:
+    // The main window is shown and the splash has gone.
+    void Started();
+
+private:
+    void FinishStart();
+    void ShowCommsMonitor();
+    void RunCommsDialog();
+    bool StartSimulator();
+
+    std::unique_ptr<TSettings> FSettings;
+    std::unique_ptr<TMainForm> FMainForm;
+    std::unique_ptr<TErrorInfoMessageForm> FMessages;
+    QPointer<TCommsForm> FCommsForm;
+    std::unique_ptr<TSplashForm> FSplash;
+    std::unique_ptr<TSimReceiver> FSimReceiver;
+    std::unique_ptr<TSimPty> FSimPty;
+    TStartOptions FOptions;
+    bool FSettingsExisted = false;
+    qint64 FSplashWaitMs = 0;
+};

@@ -1,10 +1,10 @@
 // The comms dialog: network arrangement, the client refusal, what Set writes and Cancel keeps,
 // the port edits and the port box, the status bar and the help buttons.
 #include "BaudRateForm.h"
+#include "support/ScriptedPrompt.h"
 
 #include "IniFile.h"
 #include "ProgramFolder.h"
-#include "Prompt.h"
 #include "Settings.h"
 
 #include <QCheckBox>
@@ -27,21 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct TScriptedPrompt final : TPrompt {
-    QStringList Errors;
-
-    void Information(const QString&, const QString& text) override { Errors.append(text); }
-    void Error(const QString&, const QString& text) override { Errors.append(text); }
-    bool Confirm(const QString&, const QString&) override { return false; }
-    QString SaveFileName(const QString&, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString OpenFileName(const QString&, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    void Beep() override {}
-};
 
 template <typename T> T* Find(const QWidget& dialog, const QString& name) {
     T* found = dialog.findChild<T*>(name);

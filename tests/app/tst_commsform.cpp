@@ -1,12 +1,12 @@
 // The comms monitor against the in-process simulated receiver: traces, typed commands, the
 // trace log file, placement and the driver hooks.
 #include "CommsForm.h"
+#include "support/ScriptedPrompt.h"
 
 #include "AR5000.h"
 #include "IniFile.h"
 #include "LoopbackLink.h"
 #include "ProgramFolder.h"
-#include "Prompt.h"
 #include "Simulator.h"
 
 #include <QAction>
@@ -29,30 +29,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct TScriptedPrompt final : TPrompt {
-    QStringList Errors;
-    int Beeps = 0;
-    QString SaveAnswer;
-    QString OpenAnswer;
-    QStringList SaveAsked; // caption, folder, default name, filter
-    QStringList OpenAsked;
-
-    void Information(const QString&, const QString& text) override { Errors.append(text); }
-    void Error(const QString&, const QString& text) override { Errors.append(text); }
-    bool Confirm(const QString&, const QString&) override { return false; }
-    QString SaveFileName(const QString& caption, const QString& folder, const QString& defaultName,
-                         const QString& filter) override {
-        SaveAsked = {caption, folder, defaultName, filter};
-        return SaveAnswer;
-    }
-    QString OpenFileName(const QString& caption, const QString& folder, const QString& defaultName,
-                         const QString& filter) override {
-        OpenAsked = {caption, folder, defaultName, filter};
-        return OpenAnswer;
-    }
-    void Beep() override { ++Beeps; }
-};
 
 struct TSimFixture {
     TSimReceiver Receiver;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Prompt.h"
+
+#include <QStringList>
+
+// Answers the program's message boxes and file dialogs in tests, and records what was asked.
+struct TScriptedPrompt final : TPrompt {
+    QStringList Errors; // every information and error text, in order
+    int Beeps = 0;
+    bool ConfirmAnswer = false;
+    QString SaveAnswer;
+    QString OpenAnswer;
+    QStringList SaveAsked; // caption, folder, default name, filter
+    QStringList OpenAsked;
+
+    void Information(const QString&, const QString& text) override { Errors.append(text); }
+    void Error(const QString&, const QString& text) override { Errors.append(text); }
+    bool Confirm(const QString&, const QString&) override { return ConfirmAnswer; }
+    QString SaveFileName(const QString& caption, const QString& folder, const QString& defaultName,
+                         const QString& filter) override {
+        SaveAsked = {caption, folder, defaultName, filter};
+        return SaveAnswer;
+    }
+    QString OpenFileName(const QString& caption, const QString& folder, const QString& defaultName,
+                         const QString& filter) override {
+        OpenAsked = {caption, folder, defaultName, filter};
+        return OpenAnswer;
+    }
+    void Beep() override { ++Beeps; }
+};

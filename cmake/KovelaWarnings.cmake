@@ -9,7 +9,7 @@ function(kovela_set_warnings target)
         target_compile_options(${target} PRIVATE
             -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
             -Wcast-align -Woverloaded-virtual -Wconversion -Wsign-conversion
-            -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+            -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
         if(KOVELA_WERROR)
             target_compile_options(${target} PRIVATE -Werror)
         endif()

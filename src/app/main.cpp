@@ -1,7 +1,6 @@
 #include "KovelaApplication.h"
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     TStartOptions options;
     int exitCode = 0;
     if (!TKovelaApplication::ParseArguments(argc, argv, options, exitCode))

@@ -642,10 +642,8 @@ void TAR5000::Dispatch(const QString& line) {
                  Fire(d.OnVfoData, d.FRxDat);
              }
          }},
-        {u"SM",
-         [](TAR5000& d, const QString& l) {
-             d.FParser.ParseMemoryReply(l, d.FRxDat);
-         }},
+        // During a select scan the receiver answers "RX" with an "SM" line: it is the reply.
+        {u"SM", memoryReply},
         {u"SR",
          [](TAR5000& d, const QString& l) {
              d.FFlags.SearchListOk = d.FParser.ParseSearchBank(l, d.FSearchList);

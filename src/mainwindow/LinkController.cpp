@@ -10,10 +10,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTcpSocket>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +32,16 @@ public:
     TWaitCursor(const TWaitCursor&) = delete;
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
+
+constexpr int kPowerOffPauseMs = 100;
+
+// A pause that keeps the window alive: timers, replies and painting go on meanwhile. The driver's
+// own wait helper is for requests; this one only waits out a fixed time.
+void WaitWithEvents(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 } // namespace
 
@@ -197,7 +209,32 @@ void TLinkController::ToggleRemoteSpeedButtonClick() {
 }
 
 void TLinkController::PowerOffButtonClick() {
-    FDriver->PowerOff();
+    if (!FDriver->Connected())
+        return;
+    if (FDriver->ConnectionMode() == kClientMode) {
+        FForm->AddMessage(u"Cannot power off a remote receiver"_s);
+        return;
+    }
+    if (FWidgets.PriorityCheckBox1->isChecked()) {
+        FForm->ReportMessage(u"Cancel Priority First"_s);
+        return;
+    }
+    FWidgets.TimerCheckBox->setChecked(false);
+    {
+        TClosingMessageForm closing(FForm);
+        closing.ShowAndPaint();
+        // Lets the last poll's reply arrive before the receiver goes silent.
+        WaitWithEvents(kPowerOffPauseMs);
+        FDriver->PowerOff();
+        FDriver->FSetPort(false);
+    }
+    if (FDriver->Connected()) {
+        FForm->ReportMessage(u"Failed to close Port"_s);
+        return;
+    }
+    ApplyClosedState();
+    Q_EMIT LinkClosing();
+    Q_EMIT LinkClosed();
 }
 
 void TLinkController::ServerClientRead(QTcpSocket* client) {

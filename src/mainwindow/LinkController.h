@@ -53,7 +53,8 @@ Q_SIGNALS:
     // The link has opened and the panel may read the receiver (squelch settings, all VFOs,
     // the memory table of the receiver's bank).
     void LinkOpened();
-    // The link is about to close: save what belongs to the open link.
+    // The link is about to close, or has just closed by powering the receiver off: save what
+    // belongs to the open link.
     void LinkClosing();
     void LinkClosed();
 

@@ -4,15 +4,19 @@
 #include "FormPlacement.h"
 #include "IniFile.h"
 #include "LinkController.h"
+#include "MainSheet.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
 #include "RelayServer.h"
+#include "SignalDisplay.h"
+#include "SignalPanel.h"
+#include "TuningController.h"
+#include "VfoPanelController.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -21,7 +25,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTcpSocket>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -39,28 +42,6 @@ QAction* AddAction(QMenu* menu, const QString& objectName, const QString& captio
     if (!hint.isEmpty())
         action->setStatusTip(hint);
     return action;
-}
-
-QCheckBox* AddCheckBox(QWidget* parent, const QString& objectName, const QString& caption,
-                       const QString& hint) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(objectName);
-    box->setToolTip(hint);
-    return box;
-}
-
-QPushButton* AddButton(QWidget* parent, const QString& objectName, const QString& caption,
-                       const QString& hint = {}) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    if (!hint.isEmpty())
-        button->setToolTip(hint);
-    return button;
-}
-
-// The short part of a hint ("short|long") pops up; the long part is for information panels.
-QString ShortHint(const QString& hint) {
-    return hint.section(u'|', 0, 0);
 }
 
 } // namespace
@@ -93,6 +74,11 @@ TMainForm::TMainForm(TSettings& settings, QWidget* parent)
 TMainForm::~TMainForm() {
     // The driver reports through this window: it must not outlive what it reports to.
     FDriver->OnErrorMessage = {};
+    FDriver->OnVfoData = {};
+}
+
+void TMainForm::SetMemoryWindowLink(std::unique_ptr<TMemoryWindowLink> link) {
+    FMemoryWindow = link ? std::move(link) : std::make_unique<TNoMemoryWindow>();
 }
 
 QPoint TMainForm::DefaultPosition() const {
@@ -143,16 +129,6 @@ void TMainForm::BuildMenus() {
     QMenu* help = menuBar()->addMenu(u"&Help"_s);
     connect(AddAction(help, u"Var1"_s, u"AR5000 &Version Info"_s), &QAction::triggered, this,
             &TMainForm::ShowVersion);
-
-    // The signal graph's pop-up menu; its check marks are kept in the settings file.
-    FGraticules = new QAction(u"Graticules"_s, this);
-    FGraticules->setObjectName(u"Graticules1"_s);
-    FSignalData = new QAction(u"Data"_s, this);
-    FSignalData->setObjectName(u"SignalData"_s);
-    FAvgMeter = new QAction(u"Avg Meter"_s, this);
-    FAvgMeter->setObjectName(u"AvgMeter1"_s);
-    for (QAction* action : {FGraticules, FSignalData, FAvgMeter})
-        action->setCheckable(true);
 }
 
 void TMainForm::BuildPages() {
@@ -177,39 +153,19 @@ void TMainForm::BuildPages() {
     }
     setCentralWidget(FPageControl);
 
-    QWidget* mainSheet = FPageControl->widget(0);
-    auto* logo = new QLabel(u"Kovela"_s, mainSheet);
-    logo->setObjectName(u"Panel6"_s);
-    logo->setAlignment(Qt::AlignCenter);
-    logo->setFixedHeight(63);
-    logo->setStyleSheet(u"background: black; color: #00ff00; font: bold 18px;"_s);
-
+    FMainSheet = new TMainSheet(
+        FPageControl, FDriver, FRunFlags, FMemoryWindow,
+        [this](const QString& text) { ReportMessage(text); },
+        [this](const QString& text) { AddMessage(text); }, this);
+    const TMainSheetWidgets& sheet = FMainSheet->Widgets();
     TLinkWidgets widgets;
-    widgets.TimerCheckBox = AddCheckBox(mainSheet, u"TimerCheckBox"_s, u"Signal"_s,
-                                        ShortHint(u"F11 Show signal graph|"_s));
-    widgets.FreqUpdateCheckBox = AddCheckBox(mainSheet, u"FreqUpdateCheckBox"_s, u"Fre&q"_s,
-                                             ShortHint(u"F12 Auto update freq display|"_s));
-    widgets.PriorityCheckBox1 =
-        AddCheckBox(mainSheet, u"PriorityCheckBox1"_s, u"P"_s, u"Priority watch"_s);
-    widgets.OpenPortButton = AddButton(mainSheet, u"OpenPortButton"_s, u"&Open Port"_s);
-    widgets.ToggleRemoteSpeedButton = AddButton(mainSheet, u"ToggleRemoteSpeedButton"_s,
-                                                u"&Disconnect"_s, ShortHint(u"Temp disconnect|"_s));
-    widgets.PowerOffButton = AddButton(mainSheet, u"PowerOffButton"_s, u"Pw&rOff"_s);
-    connect(widgets.TimerCheckBox, &QCheckBox::toggled, this,
-            [this](bool on) { FDriver->FSetTimerStatus(on); });
-    connect(widgets.FreqUpdateCheckBox, &QCheckBox::toggled, this,
-            [this](bool on) { FDriver->PollRx = on; });
-
-    auto* layout = new QGridLayout(mainSheet);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(logo, 0, 0, 1, 3);
-    layout->addWidget(widgets.TimerCheckBox, 1, 0);
-    layout->addWidget(widgets.FreqUpdateCheckBox, 1, 1);
-    layout->addWidget(widgets.PriorityCheckBox1, 1, 2);
-    layout->addWidget(widgets.OpenPortButton, 2, 0, 1, 3);
-    layout->addWidget(widgets.ToggleRemoteSpeedButton, 3, 0, 1, 2);
-    layout->addWidget(widgets.PowerOffButton, 3, 2);
-    layout->setRowStretch(4, 1);
+    widgets.TimerCheckBox = sheet.TimerCheckBox;
+    widgets.FreqUpdateCheckBox = sheet.FreqUpdateCheckBox;
+    widgets.PriorityCheckBox1 = sheet.PriorityCheckBox1;
+    widgets.OpenPortButton = sheet.OpenPortButton;
+    widgets.ToggleRemoteSpeedButton = sheet.ToggleRemoteSpeedButton;
+    widgets.PowerOffButton = sheet.PowerOffButton;
+    BuildSignalDisplay();
 
     widgets.SetBaudRate1 = findChild<QAction*>(u"SetBaudRate1"_s);
     widgets.SpecAnalyser1 = findChild<QAction*>(u"SpecAnalyser1"_s);
@@ -218,6 +174,29 @@ void TMainForm::BuildPages() {
     for (int panel = 0; panel < 3; ++panel)
         widgets.StatusPanels[panel] = findChild<QLabel*>(u"StatusPanel%1"_s.arg(panel));
     FLink = new TLinkController(this, FDriver, FSettings, widgets);
+    FMainSheet->ConnectLink(FLink);
+}
+
+void TMainForm::BuildSignalDisplay() {
+    const TMainSheetWidgets& sheet = FMainSheet->Widgets();
+    FSignalPanel = new TSignalPanel();
+    FMainSheet->PlaceSignalPanel(FSignalPanel);
+    FSignalDisplay = new TSignalDisplayController(FDriver, FSignalPanel, sheet.TimerCheckBox,
+                                                  sheet.FreqUpdateCheckBox, this);
+    FSignalDisplay->Hook(); // the level and attenuator events stay with the display all run
+    TVfoPanelController* vfo = FMainSheet->VfoPanel();
+    FSignalDisplay->CurrentVfoLetter = [vfo] {
+        return vfo->CurrentLetter();
+    };
+    connect(FSignalDisplay, &TSignalDisplayController::SquelchStateChanged, vfo,
+            &TVfoPanelController::ShowSquelchClosed);
+    connect(FSignalDisplay, &TSignalDisplayController::FrequencyFollowed, vfo,
+            &TVfoPanelController::ShowFollowedFrequency);
+    connect(FMainSheet->Tuning(), &TTuningController::MeterToggleRequested, FSignalDisplay,
+            &TSignalDisplayController::MeterToggle);
+    connect(
+        FSignalDisplay, &TSignalDisplayController::ErrorMessage, this,
+        [this](const QString& text) { ReportMessage(text + u"\r\nAppliction.OnException."_s); });
 }
 
 void TMainForm::BuildStatusBar() {
@@ -242,9 +221,7 @@ void TMainForm::LoadSettings() {
     FDriver->BankSwitchDisabled = FSettings.BankSwitchDisabled;
     FDriver->SetConnectionMode(static_cast<std::uint8_t>(FSettings.Status));
     FDriver->RemoteHost = FSettings.RemoteHost;
-    FGraticules->setChecked(FSettings.Graticules);
-    FSignalData->setChecked(FSettings.SignalGraphData);
-    FAvgMeter->setChecked(FSettings.AvgMeter);
+    FSignalPanel->LoadCheckMarks(FSettings);
     FDriver->PadFString = FSettings.PadFString;
     FDriver->FirmwareID = FSettings.FirmwareID;
     FDriver->ServerPort = static_cast<quint16>(FSettings.ServerPort);
@@ -293,9 +270,7 @@ void TMainForm::ApplyCommsSettings() {
 bool TMainForm::SaveSettings() {
     Q_EMIT SavingSettings();
     FSettings.SDUPassThru = FSdu->isChecked();
-    FSettings.Graticules = FGraticules->isChecked();
-    FSettings.SignalGraphData = FSignalData->isChecked();
-    FSettings.AvgMeter = FAvgMeter->isChecked();
+    FSignalPanel->SaveCheckMarks(FSettings);
     FSettings.PadFString = FDriver->PadFString;
     TIniFile ini(SettingsFileName());
     bool saved = FSettings.SaveAtExit(ini);

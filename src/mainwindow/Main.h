@@ -1,11 +1,14 @@
 #pragma once
 
+#include "RunFlags.h"
 #include "Settings.h"
+#include "WindowLinks.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -16,15 +19,10 @@ class QTabWidget;
 class QTcpSocket;
 class TAR5000;
 class TLinkController;
+class TMainSheet;
+class TSignalDisplayController;
+class TSignalPanel;
 class TRelayServer;
-
-// What runs on the receiver right now; the rules that refuse closing or changing page read it.
-struct TRunFlags {
-    bool SearchRunning = false;
-    bool ScanRunning = false;
-    bool SelectScanRunning = false;
-    bool PriorityCheckBusy = false;
-};
 
 // The main window: builds the controls, owns the receiver driver and the network sockets, and
 // holds only the rules that cross features (closing, the at-exit settings, message routing).
@@ -42,6 +40,11 @@ public:
     TRelayServer* TheServerSocket() const { return FServer; }
     QTcpSocket* TheClientSocket() const { return FClientSocket; }
     TRunFlags& RunFlags() { return FRunFlags; }
+    // The Main page and its controllers (VFO panel, tuning and keys, squelch, page changes).
+    TMainSheet* MainSheet() const { return FMainSheet; }
+    // The memory window as the Main page sees it; TNoMemoryWindow until one is set.
+    TMemoryWindowLink& MemoryWindow() const { return *FMemoryWindow; }
+    void SetMemoryWindowLink(std::unique_ptr<TMemoryWindowLink> link);
 
     // Where messages are shown (the messages window's AddMessage); set by the application.
     std::function<void(const QString& text)> MessageSink;
@@ -74,6 +77,7 @@ private:
     void BuildMenus();
     void BuildPages();
     void BuildStatusBar();
+    void BuildSignalDisplay();
     void ShowVersion();
     bool CloseQuery();
     void WireNetwork();
@@ -84,11 +88,12 @@ private:
     QTcpSocket* FClientSocket;
     TLinkController* FLink = nullptr;
     TRunFlags FRunFlags;
+    std::unique_ptr<TMemoryWindowLink> FMemoryWindow = std::make_unique<TNoMemoryWindow>();
+    TMainSheet* FMainSheet = nullptr;
 
     QTabWidget* FPageControl = nullptr;
     QAction* FSdu = nullptr;
-    QAction* FGraticules = nullptr;
-    QAction* FSignalData = nullptr;
-    QAction* FAvgMeter = nullptr;
+    TSignalPanel* FSignalPanel = nullptr;
+    TSignalDisplayController* FSignalDisplay = nullptr;
     QAction* FHints = nullptr;
 };

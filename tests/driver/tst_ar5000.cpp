@@ -187,6 +187,12 @@ private Q_SLOTS:
         memory.Text = u"REPEATER"_s;
         QTest::newRow("memory") << kMemory7 << true << memory;
 
+        TRxDat selectScan = memory;
+        selectScan.Vfo = 1;
+        QTest::newRow("select scan")
+            << QByteArray("SM MX007 MP1 GA0 RF0433500000 ST012500+ AU1 MD1 TMREPEATER\r\n") << true
+            << selectScan;
+
         TRxDat empty;
         empty.Empty = true;
         empty.Channel = 7;

@@ -3,9 +3,12 @@
 #include "AR5000.h"
 #include "BaudRateForm.h"
 #include "CommsForm.h"
+#include "DataUnit1.h"
 #include "ErrorInfoMessageForm.h"
 #include "LinkController.h"
 #include "Main.h"
+#include "MemForm.h"
+#include "MemFormLink.h"
 #include "ProgramFolder.h"
 #include "Settings.h"
 #include "SimReceiver.h"
@@ -33,7 +36,11 @@ TKovelaApplication::TKovelaApplication(int& argc, char** argv)
 TKovelaApplication::~TKovelaApplication() {
     // Windows before the simulator they may still be talking to.
     FCommsForm.clear();
+    if (FMainForm)
+        FMainForm->SetMemoryWindowLink(nullptr);
+    FMemForm.reset();
     FMainForm.reset();
+    FDataModule.reset();
     FMessages.reset();
 }
 
@@ -92,10 +99,23 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         FSplash->ShowNow();
     }
     FMainForm = std::make_unique<TMainForm>(*FSettings);
+    FDataModule = std::make_unique<TDataModule1>();
+    const bool tablesReady = FDataModule->DataModule1Create();
+    FMemForm = std::make_unique<TMemForm>(*FMainForm, *FDataModule);
+    FMainForm->SetMemoryWindowLink(std::make_unique<TMemFormLink>(*FMemForm));
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->MessageSink = [this](const QString& text) {
         FMessages->AddMessage(text);
     };
+    FDataModule->ShowMessage = [this](const QString& text) {
+        FMainForm->AddMessage(text);
+    };
+    FDataModule->ReportError = FDataModule->ShowMessage;
+    if (!tablesReady)
+        FMainForm->AddMessage(FDataModule->LastError());
+    // After the panel has read the receiver: the table of the bank the receiver is on.
+    connect(FMainForm->Link(), &TLinkController::LinkOpened, FMemForm.get(),
+            &TMemForm::SelectBankTable);
     FMessages->CheckOpenErrorLogfile(FSettings->LogErrors);
     connect(FMainForm.get(), &TMainForm::ViewMessagesRequested, this, [this] {
         FMessages->show();

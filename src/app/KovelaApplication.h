@@ -7,8 +7,10 @@
 
 class TBaudRateForm;
 class TCommsForm;
+class TDataModule1;
 class TErrorInfoMessageForm;
 class TMainForm;
+class TMemForm;
 class TSimPty;
 class TSimReceiver;
 class TSplashForm;
@@ -36,6 +38,8 @@ public:
 
     TMainForm* MainForm() const { return FMainForm.get(); }
     TErrorInfoMessageForm* Messages() const { return FMessages.get(); }
+    TDataModule1* DataModule() const { return FDataModule.get(); }
+    TMemForm* MemForm() const { return FMemForm.get(); }
     qint64 SplashWaitMs() const { return FSplashWaitMs; }
 
     // The last line of defence: an error that escaped an event handler is shown, and the
@@ -55,6 +59,8 @@ private:
 
     std::unique_ptr<TSettings> FSettings;
     std::unique_ptr<TMainForm> FMainForm;
+    std::unique_ptr<TDataModule1> FDataModule;
+    std::unique_ptr<TMemForm> FMemForm;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;

@@ -24,6 +24,9 @@ public:
     QString OpenFileName(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }
+    std::optional<QString> AskText(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     void Beep() override {}
 };
 

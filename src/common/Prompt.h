@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // Every message box and file dialog goes through the prompt that is installed, so the
 // application shows real dialogs and tests answer them. Without one installed, messages go to
@@ -19,6 +20,9 @@ public:
                                  const QString& defaultName, const QString& filter) = 0;
     virtual QString OpenFileName(const QString& caption, const QString& folder,
                                  const QString& defaultName, const QString& filter) = 0;
+    // A line of text typed by the user; nullopt when cancelled.
+    virtual std::optional<QString> AskText(const QString& title, const QString& label,
+                                           const QString& initial) = 0;
     virtual void Beep() = 0;
 };
 

@@ -459,6 +459,13 @@ void TVfoPanelController::SwitchToMemorySelection() {
     FContext.MemoryWindow().SwitchToMemorySelection();
 }
 
+void TVfoPanelController::ShowMemoryRecord(const TRxDat& rec) {
+    SwitchToMemorySelection();
+    FillMemoryBoxes(rec);
+    ShowRxDat(rec);
+    FSquelch->ApplyMemorySquelch();
+}
+
 void TVfoPanelController::LocateShownChannel() {
     // A channel the table does not hold is no error here.
     if (const auto channel = ParseInteger(FWidgets.MemEdit->text()))

@@ -56,6 +56,9 @@ public:
     // The memory became current: auto tune released, memory boxes highlighted, then the memory
     // window's own side.
     void SwitchToMemorySelection();
+    // A memory channel just written to or read from the receiver: the memory becomes current,
+    // its boxes and the selectors show the record, and the channel's squelch is applied.
+    void ShowMemoryRecord(const TRxDat& rec);
 
     // For the signal display: the current box grey while the squelch is closed, else green.
     void ShowSquelchClosed(bool closed);

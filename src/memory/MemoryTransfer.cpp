@@ -115,8 +115,6 @@ bool TMemoryTransfer::RefusedWithoutLink(TTransferResult& result) const {
     if (LinkReady())
         return false;
     result.Outcome = TTransferOutcome::NotConnected;
-    if (ShowMessage)
-        ShowMessage(u"Not Connected to Rx"_s);
     return true;
 }
 
@@ -426,15 +424,13 @@ TTransferResult TMemoryTransfer::WriteRow(TTableView& source) {
         return result;
     if (source.Value(u"FREQ").isNull() || source.Value(u"STEP").isNull()) {
         result.Outcome = TTransferOutcome::Refused;
-        if (ShowMessage)
-            ShowMessage(u"Freq and Step cannot be blank"_s);
+        result.Message = u"Freq and Step cannot be blank"_s;
         return result;
     }
     result.Record = RowRecord(source);
     if (!Writable(result.Record)) {
         result.Outcome = TTransferOutcome::Refused;
-        if (ShowMessage)
-            ShowMessage(u"Mode, BW and ATN cannot be blank"_s);
+        result.Message = u"Mode, BW and ATN cannot be blank"_s;
         return result;
     }
     TFrame frame(*this);
@@ -477,6 +473,7 @@ TTransferResult TMemoryTransfer::RefreshRow() {
     const bool inMemoryMode = rec.Empty || rec.Vfo == kMemoryRecallCode;
     if (rec.Empty || !inMemoryMode || rec.Channel != channel) {
         result.ReceiverElsewhere = inMemoryMode && rec.Channel != channel;
+        result.RowBlanked = true;
         if (!FData.BlankMemoryRow())
             result.Outcome = TTransferOutcome::Failed;
         return result;

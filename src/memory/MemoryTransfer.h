@@ -29,6 +29,10 @@ struct TTransferResult {
     TRxDat Record;
     // A refresh found the receiver on another memory channel: the main window shows where.
     bool ReceiverElsewhere = false;
+    // A refresh found the channel empty, or the receiver not on it, and blanked the row.
+    bool RowBlanked = false;
+    // Why a row was refused ("Freq and Step cannot be blank").
+    QString Message;
 
     bool Ok() const { return Outcome == TTransferOutcome::Done && NotDone.isEmpty(); }
 };
@@ -62,8 +66,6 @@ public:
     std::function<void()> StopReceiverActivity;
     std::function<void()> UnhookVfoData;
     std::function<void()> HookVfoData;
-    // "Not Connected to Rx", "Freq and Step cannot be blank".
-    std::function<void(const QString& text)> ShowMessage;
 
     // Reads every channel of the current bank (or 000-099) into the table. Rows not in the view
     // are skipped and reported. A channel is either read whole or left as it was.
@@ -89,7 +91,7 @@ private:
     class TFrame;
 
     bool LinkReady() const;
-    // "Not Connected to Rx" and true when the link is not ready for a transfer.
+    // True (outcome NotConnected) when the link is not ready for a transfer.
     bool RefusedWithoutLink(TTransferResult& result) const;
     void Progress(const QString& label, int position) const;
     bool Cancelled() const;

@@ -32,7 +32,6 @@ struct TTransferFixture {
     TAR5000 Driver;
     TDataModule1 Module{Home.Dir.path()};
     TMemoryTransfer Transfer{Driver, Module};
-    QStringList Messages;
     QStringList DriverErrors;
     int Stops = 0;
     int Unhooks = 0;
@@ -58,9 +57,6 @@ struct TTransferFixture {
         };
         Transfer.HookVfoData = [this] {
             ++Hooks;
-        };
-        Transfer.ShowMessage = [this](const QString& text) {
-            Messages << text;
         };
         Transfer.OnProgress = [this](const QString& label, int position) {
             if (AtProgress)
@@ -390,8 +386,9 @@ private Q_SLOTS:
                       u"TEXT = 'tower', CHANGED = TRUE WHERE MEM = '042'"_s));
         f.GoTo(42);
         f.Receiver.ClearReceivedLines();
-        QCOMPARE(f.Transfer.WriteRow(f.View()).Outcome, TTransferOutcome::Refused);
-        QCOMPARE(f.Messages, QStringList{u"Freq and Step cannot be blank"_s});
+        const TTransferResult refused = f.Transfer.WriteRow(f.View());
+        QCOMPARE(refused.Outcome, TTransferOutcome::Refused);
+        QCOMPARE(refused.Message, u"Freq and Step cannot be blank"_s);
         QVERIFY(f.Receiver.ReceivedLines().isEmpty());
 
         QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET STEP = '25.000' WHERE MEM = '042'"_s));

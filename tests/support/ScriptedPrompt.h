@@ -27,5 +27,13 @@ struct TScriptedPrompt final : TPrompt {
         OpenAsked = {caption, folder, defaultName, filter};
         return OpenAnswer;
     }
+    // Answers to AskText in order; nullopt (or none left) cancels.
+    QList<std::optional<QString>> TextAnswers;
+    QStringList TextAsked; // title, label of each question
+    std::optional<QString> AskText(const QString& title, const QString& label,
+                                   const QString&) override {
+        TextAsked << title << label;
+        return TextAnswers.isEmpty() ? std::nullopt : TextAnswers.takeFirst();
+    }
     void Beep() override { ++Beeps; }
 };

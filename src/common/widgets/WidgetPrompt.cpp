@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 void TWidgetPrompt::Information(const QString& title, const QString& text) {
@@ -28,6 +29,14 @@ QString TWidgetPrompt::OpenFileName(const QString& caption, const QString& folde
                                     const QString& defaultName, const QString& filter) {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption,
                                         QDir(folder).filePath(defaultName), filter);
+}
+
+std::optional<QString> TWidgetPrompt::AskText(const QString& title, const QString& label,
+                                              const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, label,
+                                               QLineEdit::Normal, initial, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
 }
 
 void TWidgetPrompt::Beep() {

@@ -12,5 +12,7 @@ public:
                          const QString& filter) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& defaultName,
                          const QString& filter) override;
+    std::optional<QString> AskText(const QString& title, const QString& label,
+                                   const QString& initial) override;
     void Beep() override;
 };

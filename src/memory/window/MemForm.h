@@ -1,0 +1,156 @@
+#pragma once
+
+#include "Records.h"
+#include "engine/TableView.h"
+
+#include <QColor>
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QToolButton;
+class TDataModule1;
+class TMainForm;
+class TMemoryGrid;
+class TMemoryTransferController;
+class TIniFile;
+
+// The memory window: the current memory bank table in an editable grid, and what decides which
+// rows it shows and in which order (sort, hundreds, hidden blanks, quick filter, bookmark).
+// Transfers to and from the receiver and the table's upkeep live in their own classes; this one
+// builds the window and owns the view.
+class TMemForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent = nullptr);
+    ~TMemForm() override;
+
+    TDataModule1& Data() const { return FData; }
+    TMainForm& Main() const { return FMain; }
+    TMemoryGrid* Grid() const { return FGrid; }
+    TMemoryTransferController* Transfers() const { return FTransfers; }
+
+    // Set by the Cancel window while a transfer runs; polled by the transfer.
+    bool CancelRequested = false;
+
+    // The whole table in MEM order, every sub-selection off, on the row it was on.
+    void ShowAllMemories();
+    // Bank 0 or the bank the receiver reports, after the link opened.
+    void SelectBankTable();
+    // The main window's side of a memory becoming current, then the channel panel green.
+    void SwitchToMemorySelection();
+    // Sends the current row's antenna to receivers that keep one per channel.
+    void ApplyRowAntenna();
+    // A record read from the receiver into the row of its channel.
+    void StoreRxDatInRow(const TRxDat& rec);
+    // Tunes the receiver to the current row (a double click).
+    void TuneToRow();
+    // Positions on a channel of the view; false when it is not there.
+    bool LocateChannel(int channel);
+    void QuickJump();
+    void Locate();
+    void SetBookmark(bool on);
+    void JumpToBookmark();
+    bool HasBookmark() const { return FBookmark.IsValid(); }
+    void JumpByHundred(int hundred);
+    void SubSelectHundred(int hundred);
+    void ToggleHideBlanks();
+    void ApplyQuickFilter();
+    void TitleClicked(int gridColumn);
+    void SwitchBank(int bank);
+    void SquelchFill();
+
+    void ShowChannel(const QString& text);
+    QString ShownChannel() const;
+    void SetChannelHighlighted(bool on);
+    bool NoAutoRefresh() const;
+    // The box as the settings file keeps it: the user's choice while select-on-scroll holds it.
+    bool SavedNoAutoRefreshChoice() const;
+    void SetSelectOnScroll(bool down);
+    // Shows the window on a channel, or closes it when shown.
+    void Toggle(int channel);
+    // The main window's busy state: the pop-up, bank buttons and tool bars follow it.
+    bool MainBusy() const;
+
+    void SaveSettings(TIniFile& ini) const;
+    QColor HighlightColor() const { return FHighlight; }
+    QString InfoText() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildGrid();
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildStatusBar();
+    void Place();
+    void ApplyColours();
+    QAction* Action(QMenu* menu, const QString& text, const QString& hint = {});
+    QToolButton* ToolButton(const QString& name, const QString& text, const QString& hint);
+
+    // Reopens the view with the state's statement, on the remembered channel or the first row.
+    void ReopenView(const QString& sql);
+    void ResetTitleColours();
+    void SetHideBlanksItems(bool checked, bool enabled);
+    void ClearBookmark(bool announce);
+    void SetInfo(const QString& text);
+    void UpdateStatus(const QString& rowCountText, const QString& accessText);
+    void SetQuickFilter(bool on);
+    void MultiSelectClicked(bool on);
+    void ShowGridMenu(const QPoint& pos);
+    void ScrollKeyReleased();
+    bool WindowKey(QKeyEvent* event);
+    void UpdateBusyState();
+    int CurrentChannel() const;
+
+    TMainForm& FMain;
+    TDataModule1& FData;
+    TMemoryGrid* FGrid = nullptr;
+    TMemoryTransferController* FTransfers = nullptr;
+    class TMemoryMaintenance* FMaintenance = nullptr;
+
+    QColor FFixed;
+    QColor FHighlight;
+    TBookmark FBookmark;
+    bool FSavedNoAutoRefresh = false;
+    bool FKeyUpBusy = false;
+
+    QLabel* FInfoPanel = nullptr;
+    QToolButton* FMemIdentPanel = nullptr;
+    QLineEdit* FMaskEdit1 = nullptr;
+    QLineEdit* FEdit1 = nullptr;
+    QToolButton* FSubSelectButton = nullptr;
+    QToolButton* FBookmarkButton = nullptr;
+    QToolButton* FMemOnScrollButton = nullptr;
+    QCheckBox* FNoAutoRefresh = nullptr;
+    QCheckBox* FMultiSelect = nullptr;
+    QToolButton* FDeleteRows = nullptr;
+    QAction* FDeleteRowsAction = nullptr;
+    QRadioButton* FBank0 = nullptr;
+    QRadioButton* FBank1 = nullptr;
+    QLabel* FStatusCount = nullptr;
+    QLabel* FStatusAccess = nullptr;
+    QList<QToolBar*> FToolBars;
+
+    QMenu* FFileMenu = nullptr;
+    QMenu* FNavMenu = nullptr;
+    QMenu* FHelpMenu = nullptr;
+    QMenu* FJumpMenu = nullptr;      // PopupMenu2
+    QMenu* FSubSelectMenu = nullptr; // SubSelectBankPopupMenu
+    QMenu* FGridMenu = nullptr;      // PopupMenuRightClick
+    QAction* FHideBlanksJump = nullptr;
+    QAction* FHideBlanksSubSelect = nullptr; // HideBlanksOnSelectMenuItem
+    std::array<QAction*, 10> FHundredItems{};
+    QActionGroup* FHundredGroup = nullptr;
+};

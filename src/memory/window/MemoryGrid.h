@@ -1,0 +1,93 @@
+#pragma once
+
+#include "engine/TableModel.h"
+
+#include <QColor>
+#include <QList>
+#include <QMetaObject>
+#include <QPointer>
+#include <QStringList>
+#include <QStringView>
+#include <QTableView>
+
+#include <memory>
+
+class QMimeData;
+
+// The editable grid of the memory window. The model keeps the table's field order; the grid
+// shows its own column order, which survives the view being reopened. What a double click or a
+// key means is the window's business: the grid only says it happened.
+class TMemoryGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    static constexpr int kGridColumnCount = 18;
+    static constexpr const char* kChannelMimeType = "application/x-kovela-memory-channel";
+
+    explicit TMemoryGrid(QWidget* parent = nullptr);
+    ~TMemoryGrid() override;
+
+    void SetTableModel(TTableModel* model);
+    TTableModel* TableModel() const { return FModel; }
+
+    // The field shown in a grid column, empty outside 0..17.
+    static QStringView GridColumnField(int gridColumn);
+    // The grid column of a field (any letter case), -1 when the grid does not show it.
+    int GridColumnOf(QStringView field) const;
+    // The model column of a grid column, -1 while the view lacks that field.
+    int FieldOfGridColumn(int gridColumn) const;
+    // The grid column of a model column, -1 when the grid does not show it.
+    int GridColumnOfField(int field) const;
+    // The grid column of the current cell, -1 when there is none.
+    int FocusedGridColumn() const;
+
+    // What a grid column's editor offers; empty for columns edited as plain text.
+    QStringList PickList(int gridColumn) const;
+
+    // Title row and MEM column take fixed, the data cells back and text.
+    void SetColours(const QColor& fixed, const QColor& back, const QColor& text);
+    // One title in the highlight colour, the others fixed; -1 highlights none.
+    void SetTitleHighlight(int gridColumn, const QColor& highlight);
+    QColor TitleColour(int gridColumn) const;
+    QColor FixedColour() const { return FFixed; }
+    QColor BackColour() const { return FBack; }
+    QColor TextColour() const { return FText; }
+
+    void SetMultiSelect(bool on);
+    bool MultiSelect() const;
+    // Model rows, ascending.
+    QList<int> SelectedRows() const;
+
+    // What a row dragged out of the grid carries: its MEM text.
+    std::unique_ptr<QMimeData> RowMimeData(int row) const;
+
+Q_SIGNALS:
+    void TuneRequested();
+    void QuickJumpRequested();
+    // After the current row moved by Page Up/Down or Up/Down, once the key is let go.
+    void ScrollKeyReleased();
+    // The current cell has already moved to this column of the current row.
+    void TitleClicked(int gridColumn);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QPointer<TTableModel> FModel;
+    QMetaObject::Connection FResetConnection;
+    QColor FFixed;
+    QColor FBack;
+    QColor FText;
+    QColor FTitleHighlight;
+    int FHighlightColumn = -1;
+    bool FDragArmed = false; // pressed on a row with the left button, not yet dragged
+
+    void ArrangeColumns();
+    void OnTitleClicked(int field);
+    void StartRowDrag(int row);
+};

@@ -133,9 +133,16 @@ void TestMemoryGrid::columnsKeepTheirPlaceWhenTheViewReopens() {
     TGridFixture f;
     QVERIFY(f.Open());
     const QHeaderView* header = f.Grid.horizontalHeader();
+    // FREQ is widened where the font needs more room for "2600.000000".
+    const int freqWidth =
+        std::max(64, f.Grid.fontMetrics().horizontalAdvance(u"2600.000000"_s) + 12);
     const std::array<int, TMemoryGrid::kGridColumnCount> widths = {
-        35, 64, header->defaultSectionSize(), 64, 64, 64, 64, 64, 64, 64, 64, 64, 64, 64, 64, 64,
-        64, 60};
+        35, freqWidth, header->defaultSectionSize(),
+        64, 64,        64,
+        64, 64,        64,
+        64, 64,        64,
+        64, 64,        64,
+        64, 64,        60};
     const QStringList order = {u"MEM"_s,     u"FREQ"_s,    u"TEXT"_s,   u"MODE"_s,  u"BW"_s,
                                u"LP"_s,      u"HP"_s,      u"DM"_s,     u"AGC"_s,   u"STEP"_s,
                                u"SSTEP"_s,   u"ATN"_s,     u"ANT"_s,    u"STADJ"_s, u"PASS"_s,

@@ -31,6 +31,8 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -40,6 +42,7 @@ namespace {
 
 constexpr int kHundreds = 10;
 constexpr int kMaxWidth = 820;
+constexpr int kIdleCheckMs = 250;
 const QString kSection = u"MemForm"_s;
 const QColor kGreen(0x00, 0x80, 0x00);
 
@@ -96,6 +99,11 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
         SaveSettings(settingsFile);
     });
     qApp->installEventFilter(this);
+    // What the main window runs decides what may be used here; it is looked at when idle.
+    auto* idle = new QTimer(this);
+    idle->setInterval(kIdleCheckMs);
+    connect(idle, &QTimer::timeout, this, &TMemForm::UpdateBusyState);
+    idle->start();
 }
 
 TMemForm::~TMemForm() {
@@ -318,10 +326,12 @@ void TMemForm::BuildToolBars() {
     add(disk, ToolButton(u"ToolButton4"_s, u"Send"_s, u"|Download to Rx"_s),
         [this] { FTransfers->DownloadToReceiver(); });
 
+    // The info band has a row of its own: the hints it shows are long.
+    addToolBarBreak();
     QToolBar* info = bar(u"Info  "_s);
     FInfoPanel = new QLabel(this);
     FInfoPanel->setObjectName(u"InfoPanel"_s);
-    FInfoPanel->setMinimumWidth(180);
+    FInfoPanel->setMinimumWidth(420);
     FInfoPanel->setStyleSheet(u"background-color: black; color: lime; padding: 2px;"_s);
     info->addWidget(FInfoPanel);
     FMemIdentPanel = ToolButton(u"MemIdentPanel"_s, {}, u"|Click to locate table"_s);
@@ -876,6 +886,15 @@ void TMemForm::closeEvent(QCloseEvent* event) {
     SetSelectOnScroll(false);
     SetQuickFilter(false);
     QMainWindow::closeEvent(event);
+}
+
+bool TMemForm::event(QEvent* event) {
+    // The long part of a hint shows in the info panel; the status bar keeps its counts.
+    if (event->type() == QEvent::StatusTip) {
+        SetInfo(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 bool TMemForm::eventFilter(QObject* watched, QEvent* event) {

@@ -49,6 +49,7 @@ constexpr std::array<TGridColumn, TMemoryGrid::kGridColumnCount> kColumns = {{
 }};
 
 constexpr int kMemGridColumn = 0;
+constexpr int kFreqColumn = 1;
 
 QStringList ToStringList(std::span<const char* const> texts) {
     QStringList list;
@@ -176,6 +177,8 @@ TMemoryGrid::TMemoryGrid(QWidget* parent)
     setHorizontalHeader(new TGridHeader(*this));
     setItemDelegate(new TGridDelegate(*this));
     verticalHeader()->hide(); // MEM is the row's title
+    // Rows as tight as the text allows: a bank is long, and the more rows show the better.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSectionsMovable(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -323,7 +326,10 @@ void TMemoryGrid::ArrangeColumns() {
         const int from = header->visualIndex(field);
         if (from != target)
             header->moveSection(from, target);
-        const int width = kColumns[static_cast<std::size_t>(column)].Width;
+        int width = kColumns[static_cast<std::size_t>(column)].Width;
+        // A frequency is never cut short, whatever the font.
+        if (column == kFreqColumn)
+            width = std::max(width, fontMetrics().horizontalAdvance(u"2600.000000"_s) + 12);
         header->resizeSection(field, width > 0 ? width : header->defaultSectionSize());
         ++target;
     }

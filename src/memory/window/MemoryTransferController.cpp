@@ -140,6 +140,7 @@ void TMemoryTransferController::LoadFromReceiver() {
     options.ClearSquelch = confirm.ClearSquelch();
     options.OnlyBank0 = confirm.OnlyBank0();
 
+    const int channel = FForm.Data().MemQuery1().Value(u"MEM").toString().toInt();
     FTransfer.UnhookVfoData(); // the preparation's own replies must not repaint the panel
     PrepareLoad();
     TTransferResult result;
@@ -148,6 +149,7 @@ void TMemoryTransferController::LoadFromReceiver() {
         result = FTransfer.LoadFromReceiver(options);
     }
     FForm.Data().ReopenMemoryView(FForm.Data().MemQuery1().Sql());
+    FForm.LocateChannel(channel); // back where the user was, not where the load ended
     const QString problems = Problems(result, u"read"_s);
     Tell(problems.isEmpty() ? u"done"_s : u"done\r\n"_s + problems);
     if (FForm.Main().Driver()->Connected())

@@ -4,14 +4,19 @@
 #include "memory/MemoryFixture.h"
 
 #include "DataUnit1.h"
+#include "IniFile.h"
 #include "MemForm.h"
 #include "MemFormLink.h"
 #include "MemoryGrid.h"
 #include "MemoryTransferController.h"
+#include "ProgramFolder.h"
+#include "SquelchController.h"
 #include "TransferDialogs.h"
+#include "VfoDrop.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTimer>
@@ -200,7 +205,20 @@ private Q_SLOTS:
         scroll->click();
         QVERIFY(!nar->isChecked() && nar->isEnabled());
 
+        // The file keeps the user's choice, not the box held by select-on-scroll.
+        scroll->click();
+        TIniFile ini(SettingsFileName());
+        f.Form->SaveSettings(ini);
+        QCOMPARE(TIniFile(SettingsFileName()).ReadBool(u"MemForm"_s, u"NAR"_s, true), false);
+        nar->setEnabled(true);
+        scroll->setChecked(false);
+        nar->setChecked(true);
+        f.Form->SaveSettings(ini);
+        TMemForm second(*f.Panel.Form, f.Data);
+        QVERIFY(second.NoAutoRefresh());
+
         // Closing the window lets the button go.
+        nar->setChecked(false);
         scroll->click();
         f.Form->close();
         QVERIFY(!scroll->isChecked() && !nar->isChecked());
@@ -299,6 +317,40 @@ private Q_SLOTS:
         f.Form->Transfers()->WriteRow(f.View());
         QVERIFY(f.Panel.Messages.contains(u"Freq and Step cannot be blank"_s));
         QVERIFY(f.Sent().isEmpty());
+    }
+
+    // A VFO box dropped on a row: the row takes the panel's settings and goes to the receiver.
+    void vfoDroppedOnARow() {
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        TVfoDrop& drop = *f.Form->VfoDrop();
+        QStringList asked;
+        std::optional<QString> answer;
+        drop.AskText = [&](const QString& mem) {
+            asked << mem;
+            return answer;
+        };
+        QLineEdit* boxA = f.Panel.Edit(u"EditVcoA"_s);
+        const double mhz = boxA->text().trimmed().toDouble();
+        QVERIFY(f.Form->LocateChannel(50));
+        const QVariant before = f.View().Value(u"FREQ");
+
+        drop.StoreVfo(*f.Panel.Edit(u"EnterEdit1"_s)); // the entry box never stores
+        drop.StoreVfo(*boxA);                          // cancelled
+        QCOMPARE(asked, QStringList{u"050"_s});
+        QCOMPARE(f.View().Value(u"FREQ"), before);
+
+        answer = u"TOWER"_s;
+        drop.StoreVfo(*boxA);
+        QCOMPARE(f.View().Value(u"FREQ").toDouble(), mhz);
+        QCOMPARE(f.View().Value(u"TEXT").toString(), u"TOWER"_s);
+        QCOMPARE(f.View().Value(u"MODE").toString(),
+                 f.Panel.Find<QComboBox>(u"ModeComboBox"_s)->currentText());
+        QCOMPARE(f.View().Value(u"SQUELCH").toInt(), f.Panel.Sheet().Squelch()->Value(u'A'));
+        QCOMPARE(f.View().Value(u"CHANGED").toBool(), false);
+        const TRxDat held = f.Panel.Receiver.Memory(0, 50);
+        QCOMPARE(held.Freq, mhz);
+        QCOMPARE(held.Text.trimmed(), u"TOWER"_s);
     }
 
     void blankABank() {

@@ -14,6 +14,7 @@
 #include "Prompt.h"
 #include "SquelchController.h"
 #include "TuningController.h"
+#include "VfoDrop.h"
 #include "VfoPanelController.h"
 
 #include <QActionGroup>
@@ -80,6 +81,7 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
     FTransfers = new TMemoryTransferController(*this, this);
     FMaintenance = new TMemoryMaintenance(*this, this);
     BuildGrid();
+    FVfoDrop = new TVfoDrop(*this, this);
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();

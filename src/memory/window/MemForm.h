@@ -20,6 +20,7 @@ class TDataModule1;
 class TMainForm;
 class TMemoryGrid;
 class TMemoryTransferController;
+class TVfoDrop;
 class TIniFile;
 
 // The memory window: the current memory bank table in an editable grid, and what decides which
@@ -37,6 +38,7 @@ public:
     TMainForm& Main() const { return FMain; }
     TMemoryGrid* Grid() const { return FGrid; }
     TMemoryTransferController* Transfers() const { return FTransfers; }
+    TVfoDrop* VfoDrop() const { return FVfoDrop; }
 
     // Set by the Cancel window while a transfer runs; polled by the transfer.
     bool CancelRequested = false;
@@ -120,6 +122,7 @@ private:
     TMemoryGrid* FGrid = nullptr;
     TMemoryTransferController* FTransfers = nullptr;
     class TMemoryMaintenance* FMaintenance = nullptr;
+    TVfoDrop* FVfoDrop = nullptr;
 
     QColor FFixed;
     QColor FHighlight;

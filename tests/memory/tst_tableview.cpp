@@ -106,6 +106,20 @@ void TestTableView::locate() {
     QCOMPARE(view.Value(u"MEM").toString(), u"048"_s); // descending: 048 comes before 045
     QCOMPARE(view.Locate(u"NOSUCH", u"1"_s), TLocateResult::Failed);
     QCOMPARE(view.LastError(), u"Field NOSUCH not found"_s);
+
+    // Posts between locates: a changed key is found under its new text only, and a change to
+    // another field leaves every key where it was.
+    view.RecordCount(); // every row read, so locates go through the index
+    QCOMPARE(view.Locate(u"TEXT", u"CH042"_s), TLocateResult::Found);
+    QVERIFY(view.Edit() && view.SetField(u"TEXT", u"RENAMED"_s) && view.Post());
+    QCOMPARE(view.Locate(u"TEXT", u"CH042"_s), TLocateResult::NotFound);
+    QCOMPARE(view.Locate(u"TEXT", u"RENAMED"_s), TLocateResult::Found);
+    QCOMPARE(view.Value(u"MEM").toString(), u"042"_s);
+    QCOMPARE(view.Locate(u"TEXT", u"CH045"_s), TLocateResult::Found);
+    QVERIFY(view.Edit() && view.SetField(u"MODE", u"AM"_s) && view.Post());
+    QCOMPARE(view.Locate(u"TEXT", u"CH048"_s), TLocateResult::Found);
+    QCOMPARE(view.Locate(u"TEXT", u"RENAMED"_s), TLocateResult::Found);
+    QCOMPARE(view.Value(u"MEM").toString(), u"042"_s);
 }
 
 void TestTableView::bookmarks() {

@@ -626,7 +626,16 @@ bool TTableView::Post() {
     }
     FState = TViewState::Browse;
     FBuffer.clear();
+    // An update that leaves the located field alone leaves the locate index true: rows keep
+    // their places in the view. Rebuilding it after every post would make a pass over a whole
+    // table quadratic.
+    const int indexed = FLocateIndex.Field;
+    const bool indexHolds =
+        !inserting && FLocateIndex.Version == FRowsVersion && indexed >= 0 &&
+        FRows[static_cast<std::size_t>(FCurrent)].Values[indexed] == stored[indexed];
     ++FRowsVersion;
+    if (indexHolds)
+        FLocateIndex.Version = FRowsVersion;
     if (inserting) {
         FRows.push_back({rowId, stored});
         if (FCount)

@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTimer>
@@ -129,6 +130,34 @@ private Q_SLOTS:
         QCOMPARE(form.windowTitle(), u"All Mems Blanks hidden"_s);
         QCOMPARE(f.View().Sql(), u"SELECT * FROM MemoryBank0.dbf WHERE FREQ <> '' "_s);
         QVERIFY(f.View().RecordCount() < kBankRows);
+    }
+
+    void quickFilterAndLocate() {
+        TMemFormFixture f;
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = NULL, TEXT = NULL"_s));
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 7.1, TEXT = 'Tower' WHERE MEM IN "
+                      u"('010', '020', '700')"_s));
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 7.1, TEXT = 'TAXI' WHERE MEM = '030'"_s));
+        auto* edit = f.Find<QLineEdit>(u"Edit1"_s);
+        edit->setText(u"ow"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(f.View().RecordCount(), 3);
+        QVERIFY(edit->styleSheet().contains(f.Form->HighlightColor().name()));
+        edit->clear();
+        f.Find<QToolButton>(u"SubSelectButton"_s)->click();
+        QCOMPARE(f.View().RecordCount(), kBankRows);
+
+        // Locate: from the row after the current one, wildcards, any letter case.
+        QVERIFY(f.Form->LocateChannel(10));
+        f.Answers().TextAnswers = {u"t?w*r"_s, u"a*i"_s, u"nothing"_s};
+        f.Form->Locate();
+        QCOMPARE(f.Mem(), u"020"_s);
+        f.Form->Locate();
+        QCOMPARE(f.Mem(), u"030"_s);
+        f.Form->Locate();
+        QCOMPARE(f.Mem(), u"030"_s);
+        QCOMPARE(f.Panel.Messages.size(), 1);
+        QCOMPARE(f.Answers().TextAsked.first(), u"Search Form"_s);
     }
 
     void jumpByHundreds_data() {

@@ -230,9 +230,18 @@ void TMemForm::BuildMenus() {
             &TMemForm::JumpToBookmark);
 
     FHelpMenu = new QMenu(u"&Help"_s, this);
-    for (const QString& text :
-         {u"&Contents"_s, u"AR5000 &Version Info"_s, u"&About..."_s, u"Online check version..."_s})
-        later(FHelpMenu->addAction(text));
+    // Each runs the main window's item of the same name, where the main window has one.
+    const QList<QAction*> mainItems = FMain.findChildren<QAction*>();
+    for (const QString& text : {u"&Contents"_s, u"AR5000 &Version Info"_s, u"&About..."_s,
+                                u"Online check version..."_s}) {
+        QAction* item = FHelpMenu->addAction(text);
+        const auto same = std::find_if(mainItems.begin(), mainItems.end(),
+                                       [&text](const QAction* a) { return a->text() == text; });
+        if (same == mainItems.end())
+            later(item);
+        else
+            connect(item, &QAction::triggered, *same, &QAction::trigger);
+    }
 
     // Jump by hundreds, and sub-select a hundred: both carry "Hide Blanks" and "Show All".
     FJumpMenu = new QMenu(this);

@@ -282,22 +282,41 @@ private Q_SLOTS:
         }
     }
 
-    // The link goes in the middle: the user is told which channels were not read, and both
+    void lostLink_data() {
+        QTest::addColumn<QString>("toolButton");
+        QTest::addColumn<QString>("dialogButton");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("notDone");
+        QTest::newRow("load") << u"UploadToolButton"_s << u"ProceedButton"_s << u"Pass 1"_s
+                              << u"Channels not read: "_s;
+        QTest::newRow("download") << u"ToolButton4"_s << u"AllButton"_s << u"Cancel"_s
+                                  << u"Channels not written: "_s;
+    }
+
+    // The link goes in the middle: the user is told which channels were not done, and both
     // windows can be used again.
-    void lostLinkDuringLoad() {
+    void lostLink() {
+        QFETCH(QString, toolButton);
+        QFETCH(QString, dialogButton);
+        QFETCH(QString, label);
+        QFETCH(QString, notDone);
         TMemFormFixture f;
         QVERIFY(f.Panel.Open());
-        AnswerNextDialog(u"ProceedButton"_s);
-        f.Form->Transfers()->Transfer().OnProgress = [&f](const QString& label, int position) {
-            if (label == u"Pass 1"_s && position == 300)
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 7.1, STEP = '5.000', MODE = 'AM', "
+                      u"BW = '6.0', ATN = '0'"_s));
+        f.Answers().ConfirmAnswer = true;
+        AnswerNextDialog(dialogButton);
+        f.Form->Transfers()->Transfer().OnProgress = [&f, label](const QString& at, int position) {
+            if (at == label && position == 300)
                 QTimer::singleShot(0, f.Panel.Loopback.get(), &TSimLoopback::DropConnection);
         };
-        f.Find<QToolButton>(u"UploadToolButton"_s)->click();
+        f.Find<QToolButton>(toolButton)->click();
         QCOMPARE(f.Answers().Errors.size(), 1);
         const QString told = f.Answers().Errors.first();
         QVERIFY2(told.contains(u"The link to the receiver was lost."_s), qPrintable(told));
-        QVERIFY2(told.contains(u"-999"_s), qPrintable(told));
+        QVERIFY2(told.contains(notDone) && told.endsWith(u"-999"_s), qPrintable(told));
         QVERIFY(f.Form->isEnabled() && f.Panel.Form->isEnabled());
+        QVERIFY(!f.Form->Transfers()->CancelWindow());
     }
 
     void downloadChangedThroughTheWindow() {

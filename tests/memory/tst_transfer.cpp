@@ -291,6 +291,27 @@ private Q_SLOTS:
         QVERIFY(f.RowIsOld());
     }
 
+    // Once the blocks are in, the settings of every channel are read whatever the user presses.
+    void secondPassRunsToTheEnd() {
+        TTransferFixture f;
+        QVERIFY(f.Start());
+        bool cancel = false;
+        f.Transfer.CancelRequested = [&cancel] {
+            return cancel;
+        };
+        f.AtProgress = [&cancel](const QString& label, int) {
+            cancel = label == u"Pass 2"_s;
+        };
+        const TTransferResult result = f.Transfer.LoadFromReceiver({false, true});
+        QCOMPARE(result.Outcome, TTransferOutcome::Done);
+        QCOMPARE(result.NotDone, QList<int>());
+        int used = 0;
+        for (int channel = 0; channel < 100; ++channel)
+            used += f.Receiver.Memory(0, channel).Empty ? 0 : 1;
+        QVERIFY(used > 0);
+        QCOMPARE(f.Sent(u"MR"_s).size(), used);
+    }
+
     void download_data() {
         QTest::addColumn<bool>("all");
         QTest::newRow("all") << true;

@@ -282,6 +282,23 @@ private Q_SLOTS:
         }
     }
 
+    void cancelALoad() {
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        AnswerNextDialog(u"ProceedButton"_s);
+        f.Form->Transfers()->Transfer().OnProgress = [&f](const QString&, int position) {
+            TCancelForm* cancel = f.Form->Transfers()->CancelWindow();
+            if (position == 150 && cancel)
+                cancel->findChild<QAbstractButton*>(u"CancelButton"_s)->click();
+        };
+        f.Find<QToolButton>(u"UploadToolButton"_s)->click();
+        QCOMPARE(f.Answers().Errors,
+                 QStringList{u"done\r\nCancelled: the channels read have their frequency, step, "
+                             u"mode and text only.\r\nChannels not read: 160-999"_s});
+        QVERIFY(!f.Form->CancelRequested);
+        QVERIFY(f.Form->isEnabled() && f.Panel.Form->isEnabled());
+    }
+
     void lostLink_data() {
         QTest::addColumn<QString>("toolButton");
         QTest::addColumn<QString>("dialogButton");

@@ -98,6 +98,9 @@ QString TMemoryTransferController::Problems(const TTransferResult& result, const
     QString text;
     if (result.Outcome == TTransferOutcome::LinkLost)
         text = u"The link to the receiver was lost."_s;
+    else if (result.Outcome == TTransferOutcome::Cancelled && verb == u"read"_s)
+        // The second pass never ran: say what the channels read so far hold.
+        text = u"Cancelled: the channels read have their frequency, step, mode and text only."_s;
     if (!result.NotDone.isEmpty()) {
         if (!text.isEmpty())
             text += u"\r\n"_s;

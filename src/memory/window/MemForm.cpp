@@ -26,6 +26,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -106,6 +108,12 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
     idle->setInterval(kIdleCheckMs);
     connect(idle, &QTimer::timeout, this, &TMemForm::UpdateBusyState);
     idle->start();
+}
+
+QPrinter& TMemForm::Printer() {
+    if (!FPrinter)
+        FPrinter = std::make_unique<QPrinter>();
+    return *FPrinter;
 }
 
 TMemForm::~TMemForm() {
@@ -207,7 +215,10 @@ void TMemForm::BuildMenus() {
     QAction* print = Action(FFileMenu, u"Print Memory Channel Listing"_s);
     print->setShortcut(QKeySequence(u"Ctrl+P"_s));
     later(print);
-    later(Action(FFileMenu, u"Printer Setup..."_s));
+    connect(Action(FFileMenu, u"Printer Setup..."_s), &QAction::triggered, this, [this] {
+        QPrintDialog dialog(&Printer(), this);
+        dialog.exec();
+    });
     FFileMenu->addSeparator();
     connect(Action(FFileMenu, u"Rebuild Database Indexes"_s,
                    u"Attempt repair of active memory table indexes"_s),

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QActionGroup;
@@ -14,6 +15,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QRadioButton;
 class QToolButton;
 class TDataModule1;
@@ -84,6 +86,8 @@ public:
 
     void SaveSettings(TIniFile& ini) const;
     QColor HighlightColor() const { return FHighlight; }
+    // The printer chosen in "Printer Setup...", for the listing.
+    QPrinter& Printer();
     QString InfoText() const;
 
 protected:
@@ -124,6 +128,7 @@ private:
     class TMemoryMaintenance* FMaintenance = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
 
+    std::unique_ptr<QPrinter> FPrinter;
     QColor FFixed;
     QColor FHighlight;
     TBookmark FBookmark;

@@ -431,6 +431,23 @@ private Q_SLOTS:
         QCOMPARE(held.Text.trimmed(), u"TOWER"_s);
     }
 
+    void refreshFromTheGridMenu() {
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        int used = 0;
+        while (f.Panel.Receiver.Memory(0, used).Empty)
+            ++used;
+        const TRxDat held = f.Panel.Receiver.Memory(0, used);
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 1.5, TEXT = 'OLD', CHANGED = TRUE"_s));
+        QVERIFY(f.Form->LocateChannel(used));
+        f.MenuItem(u"PopupMenuRightClick"_s, u"Refresh record FROM Rx"_s)->trigger();
+        QCOMPARE(f.View().Value(u"FREQ").toDouble(), held.Freq);
+        QCOMPARE(f.View().Value(u"CHANGED").toBool(), false);
+        QCOMPARE(f.Panel.Edit(u"MemEdit"_s)->text(), FormatMemNumber(used));
+        QCOMPARE(f.Panel.State().CurrentVfo, u'M');
+        QVERIFY(f.Form->isEnabled() && f.Panel.Form->isEnabled());
+    }
+
     void blankABank() {
         TMemFormFixture f;
         QVERIFY(f.Panel.Open());

@@ -163,6 +163,25 @@ bool TDataModule1::BlankMemoryRow() {
     return true;
 }
 
+bool TDataModule1::StoreField(QStringView field, const QVariant& value) {
+    if (!FMemQuery1.Edit())
+        return Fail(FMemQuery1.LastError());
+    FMemQuery1.SetField(field, value);
+    if (!FMemQuery1.Post()) {
+        const QString error = FMemQuery1.LastError();
+        FMemQuery1.Cancel();
+        return Fail(error);
+    }
+    return true;
+}
+
+int TDataModule1::CurrentBank() const {
+    return ViewState.CurrentTable.compare(QLatin1StringView(kBankTables[1]), Qt::CaseInsensitive) ==
+                   0
+               ? 1
+               : 0;
+}
+
 TLocateResult TDataModule1::LocateMemory(const QString& mem) {
     return FMemQuery1.Locate(u"MEM", mem);
 }

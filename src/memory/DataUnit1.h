@@ -48,6 +48,11 @@ public:
     bool ReopenMemoryView(const QString& sql);
     // Sets every field of the current row but MEM to Null.
     bool BlankMemoryRow();
+    // Sets one field of the current row and stores the row; a row that cannot be stored is left
+    // as it was.
+    bool StoreField(QStringView field, const QVariant& value);
+    // 0 or 1: the memory bank whose table is current.
+    int CurrentBank() const;
     TLocateResult LocateMemory(const QString& mem);
     bool OpenMoveTable();
 

@@ -136,14 +136,6 @@ bool TMemoryTransfer::Locate(int channel) const {
     return FData.LocateMemory(FormatMemNumber(channel)) == TLocateResult::Found;
 }
 
-bool TMemoryTransfer::SetChanged(const QVariant& value) {
-    TTableView& view = FData.MemQuery1();
-    if (!view.Edit())
-        return false;
-    view.SetField(u"CHANGED", value);
-    return PostOrCancel(view);
-}
-
 TRxDat TMemoryTransfer::RowRecord(const TTableView& view) {
     TRxDat rec;
     rec.Channel = view.Value(u"MEM").toString().toInt();
@@ -394,7 +386,7 @@ TTransferResult TMemoryTransfer::Download(TDownloadMode mode) {
         const bool changed = Flag(view, u"CHANGED");
         if (view.Value(u"FREQ").isNull()) {
             if (changed)
-                SetChanged(false);
+                FData.StoreField(u"CHANGED", false);
             continue;
         }
         if (mode == TDownloadMode::Changed && !changed)
@@ -409,7 +401,7 @@ TTransferResult TMemoryTransfer::Download(TDownloadMode mode) {
         // lost with the link stays marked for the next download.
         FDriver.GetDS();
         if (FDriver.Connected())
-            SetChanged(false);
+            FData.StoreField(u"CHANGED", false);
         else
             result.NotDone << channel;
     }
@@ -445,7 +437,7 @@ TTransferResult TMemoryTransfer::WriteRow(TTableView& source) {
     // From the move window MemQuery1 may stand on another channel: the written one is cleared.
     TTableView& view = FData.MemQuery1();
     if (&source == &view || Locate(result.Record.Channel))
-        SetChanged(false);
+        FData.StoreField(u"CHANGED", false);
     return result;
 }
 

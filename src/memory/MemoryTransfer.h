@@ -97,7 +97,6 @@ private:
     bool Cancelled() const;
     void StopActivity() const;
     bool Locate(int channel) const;
-    bool SetChanged(const QVariant& value);
 
     TAR5000& FDriver;
     TDataModule1& FData;

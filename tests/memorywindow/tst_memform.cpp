@@ -448,6 +448,26 @@ private Q_SLOTS:
         QVERIFY(f.Form->isEnabled() && f.Panel.Form->isEnabled());
     }
 
+    void squelchFillCopiesTheFirstSelectedRow() {
+        TMemFormFixture f;
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET SQUELCH = NULL"_s));
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET SQUELCH = 40 WHERE MEM = '005'"_s));
+        f.Find<QCheckBox>(u"cbMultiSelect"_s)->setChecked(true);
+        TMemoryGrid& grid = *f.Form->Grid();
+        for (const int row : {5, 7, 9})
+            grid.selectionModel()->select(grid.model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f.Find<QToolButton>(u"ToolButton6"_s)->click();
+        for (const auto& [channel, squelch] :
+             {std::pair{5, QVariant(40)}, {6, QVariant()}, {7, QVariant(40)}, {9, QVariant(40)}}) {
+            QVERIFY(f.Form->LocateChannel(channel));
+            QCOMPARE(f.View().Value(u"SQUELCH").isNull(), squelch.isNull());
+            if (!squelch.isNull())
+                QCOMPARE(f.View().Value(u"SQUELCH").toInt(), squelch.toInt());
+        }
+        QVERIFY(!grid.MultiSelect());
+    }
+
     void blankABank() {
         TMemFormFixture f;
         QVERIFY(f.Panel.Open());

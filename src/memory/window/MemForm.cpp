@@ -582,13 +582,11 @@ void TMemForm::ToggleHideBlanks() {
 }
 
 void TMemForm::JumpByHundred(int hundred) {
-    TTableView& view = FData.MemQuery1();
-    const TBookmark here = view.GetBookmark();
+    // A channel the view does not hold leaves the view where it was.
     for (int i = 0; i < 10; ++i) {
         if (LocateChannel(hundred * 100 + i))
             return;
     }
-    view.GotoBookmark(here);
 }
 
 bool TMemForm::LocateChannel(int channel) {
@@ -777,9 +775,7 @@ void TMemForm::SelectBankTable() {
 
 void TMemForm::SwitchBank(int bank) {
     TAR5000& driver = *FMain.Driver();
-    const QString table = QString::fromLatin1(kBankTables[bank]);
-    if (!driver.Connected() || !driver.Remote() ||
-        FData.ViewState.CurrentTable.compare(table, Qt::CaseInsensitive) == 0)
+    if (!driver.Connected() || !driver.Remote() || FData.CurrentBank() == bank)
         return;
     TMainSheet& sheet = *FMain.MainSheet();
     sheet.Tuning()->StopReceiverActivity();
@@ -787,7 +783,7 @@ void TMemForm::SwitchBank(int bank) {
     const int reported = driver.GetBN();
     if (bank == 0 ? reported > 0 : reported != 1)
         driver.SetBank(bank);
-    FData.ViewState.CurrentTable = table;
+    FData.ViewState.CurrentTable = QString::fromLatin1(kBankTables[bank]);
     ShowAllMemories();
     sheet.VfoPanel()->ResetPanelColours();
     sheet.VfoPanel()->ReadAllVfos();
@@ -800,13 +796,8 @@ void TMemForm::SquelchFill() {
     TTableView& view = FData.MemQuery1();
     const QVariant squelch = view.ValueAt(rows.first(), view.FieldIndex(u"SQUELCH"));
     for (qsizetype i = 1; i < rows.size(); ++i) {
-        if (!view.MoveTo(rows[i]) || !view.Edit())
-            continue;
-        view.SetField(u"SQUELCH", squelch);
-        if (!view.Post()) {
-            FMain.AddMessage(view.LastError());
-            view.Cancel();
-        }
+        if (view.MoveTo(rows[i]))
+            FData.StoreField(u"SQUELCH", squelch);
     }
     FMultiSelect->setChecked(false);
     FGrid->SetMultiSelect(false);

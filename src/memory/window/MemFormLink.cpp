@@ -13,12 +13,8 @@ std::optional<int> TMemFormLink::ChannelSquelch(int channel) {
 }
 
 void TMemFormLink::StoreChannelSquelch(int channel, int squelch) {
-    TTableView& view = FForm.Data().MemQuery1();
-    if (!FForm.LocateChannel(channel) || !view.Edit())
-        return;
-    view.SetField(u"SQUELCH", squelch);
-    if (!view.Post())
-        view.Cancel();
+    if (FForm.LocateChannel(channel))
+        FForm.Data().StoreField(u"SQUELCH", squelch);
 }
 
 bool TMemFormLink::LocateChannel(int channel) {

@@ -138,10 +138,7 @@ void TMemoryMaintenance::OpenTable() {
 
 void TMemoryMaintenance::RebuildIndexes() {
     TDataModule1& data = FForm.Data();
-    const QString bank = data.ViewState.CurrentTable.compare(QLatin1StringView(kBankTables[1]),
-                                                             Qt::CaseInsensitive) == 0
-                             ? u"1"_s
-                             : u"0"_s;
+    const QString bank = QString::number(data.CurrentBank());
     if (!Prompt().Confirm(QApplication::applicationName() + u" "_s + FForm.windowTitle(),
                           u"Attempt to fix a database table problem for Bank "_s + bank +
                               u" by rebuilding indexes.\r\nYou don't need to do this unless you "

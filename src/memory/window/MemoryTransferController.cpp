@@ -17,30 +17,35 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
-// The Cancel window over both windows, which stay disabled until the transfer ends however it
-// ends. The Cancel window has no parent: a disabled owner would disable it too.
+// Both windows disabled until the transfer ends, however it ends; for a load or a download the
+// Cancel window over them. The Cancel window has no parent: a disabled owner would disable it
+// too.
 class TMemoryTransferController::TBusyWindows {
 public:
-    TBusyWindows(TMemoryTransferController& owner, const QString& label)
+    TBusyWindows(TMemoryTransferController& owner, const std::optional<QString>& cancelLabel)
         : FOwner(owner) {
         TMemForm& form = owner.FForm;
+        form.Main().setEnabled(false);
+        form.setEnabled(false);
+        if (!cancelLabel)
+            return;
         form.CancelRequested = false;
         auto* cancel = new TCancelForm(nullptr);
         cancel->setAttribute(Qt::WA_DeleteOnClose, false);
         cancel->OnCancel = [&form] {
             form.CancelRequested = true;
         };
-        cancel->SetLabel(label);
+        cancel->SetLabel(*cancelLabel);
         cancel->SetPosition(0);
         QWidget* owner_ = form.isVisible() ? static_cast<QWidget*>(&form) : &form.Main();
         cancel->adjustSize();
         cancel->move(owner_->geometry().center() - cancel->rect().center());
         cancel->show();
         owner.FCancelForm = cancel;
-        form.Main().setEnabled(false);
-        form.setEnabled(false);
     }
     ~TBusyWindows() {
         TMemForm& form = FOwner.FForm;
@@ -217,18 +222,12 @@ void TMemoryTransferController::RefreshRow() {
         Tell(u"Not Connected to Rx"_s);
         return;
     }
-    TMainForm& main = FForm.Main();
     TTransferResult result;
     {
-        main.setEnabled(false);
-        FForm.setEnabled(false);
-        const auto enable = qScopeGuard([&] {
-            main.setEnabled(true);
-            FForm.setEnabled(true);
-        });
+        const TBusyWindows busy(*this, std::nullopt);
         result = FTransfer.RefreshRow();
     }
-    TVfoPanelController& panel = *main.MainSheet()->VfoPanel();
+    TVfoPanelController& panel = *FForm.Main().MainSheet()->VfoPanel();
     if (result.ReceiverElsewhere)
         panel.ReadBackCurrent();
     else if (result.Outcome == TTransferOutcome::Done && !result.RowBlanked)

@@ -125,6 +125,10 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
             &TKovelaApplication::ShowCommsMonitor);
     connect(FMainForm.get(), &TMainForm::CommsDialogRequested, this,
             &TKovelaApplication::RunCommsDialog);
+    // The program lives as long as its main window, not as long as its last window.
+    setQuitOnLastWindowClosed(false);
+    connect(FMainForm.get(), &TMainForm::Closed, this, &QCoreApplication::quit,
+            Qt::QueuedConnection);
     connect(FMainForm.get(), &TMainForm::SavingSettings, this, [this] {
         // Closing the program closes the message log with it.
         FMessages->CheckOpenErrorLogfile(false);

@@ -335,4 +335,5 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     if (FDriver->Connected())
         FLink->OpenPortButtonClick();
     event->accept();
+    Q_EMIT Closed();
 }

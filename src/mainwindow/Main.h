@@ -69,6 +69,8 @@ Q_SIGNALS:
     void CommsDialogRequested();
     // Before the at-exit settings are written: windows that keep their own settings save them.
     void SavingSettings();
+    // The window has agreed to close: the program ends with it, whatever else is open.
+    void Closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -525,8 +525,12 @@ private Q_SLOTS:
         QVERIFY(!refresh->isEnabled());
         menu->close();
         f.Panel.Form->RunFlags().SearchRunning = false;
-        Q_EMIT f.Form->Grid()->customContextMenuRequested({5, 5});
+        // Opened over a row, the menu acts on that row.
+        TMemoryGrid& grid = *f.Form->Grid();
+        const QRect third = grid.visualRect(grid.model()->index(2, 0));
+        Q_EMIT grid.customContextMenuRequested(third.center());
         QVERIFY(refresh->isEnabled());
+        QCOMPARE(f.Mem(), u"002"_s);
         menu->close();
     }
 };

@@ -810,6 +810,9 @@ void TMemForm::MultiSelectClicked(bool on) {
 }
 
 void TMemForm::ShowGridMenu(const QPoint& pos) {
+    // The menu acts on the row it was opened over.
+    if (const QModelIndex index = FGrid->indexAt(pos); index.isValid())
+        FGrid->setCurrentIndex(index);
     const bool busy = MainBusy();
     // Actions that later features fill stay disabled whatever the state.
     for (QAction* action : FGridMenu->actions()) {

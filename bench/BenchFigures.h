@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
+#include <QList>
 #include <QString>
 
 #include <cstdio>
@@ -19,4 +22,16 @@ inline double ProcessCpuSeconds() {
 // Milliseconds a line at `baud` needs for `bytes` (start bit, 8 data bits, 2 stop bits).
 inline double LineTimeMs(qint64 bytes, int baud) {
     return static_cast<double>(bytes) * 11.0 * 1000.0 / baud;
+}
+
+// Resident memory of this process in MB (Linux), or -1 where it cannot be read.
+inline double ResidentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1.0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1.0;
 }

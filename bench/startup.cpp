@@ -33,17 +33,6 @@ double ProcessAgeMs() {
     return -1.0;
 }
 
-double ResidentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1.0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1.0;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {

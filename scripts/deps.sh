@@ -7,10 +7,14 @@ kovela_packages=(
     socat xvfb clang-format
 )
 
+# The fuzz targets and the sanitized build need clang's libFuzzer and sanitizer runtimes.
+kovela_fuzz_packages=(clang libclang-rt-14-dev)
+
+# Installs the build's packages and any extra ones named.
 kovela_install_deps() {
     local missing=()
     local pkg
-    for pkg in "${kovela_packages[@]}"; do
+    for pkg in "${kovela_packages[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$pkg")
     done

@@ -15,7 +15,7 @@ TIniFile::TIniFile(QString fileName)
 }
 
 void TIniFile::Load() {
-    FSections = {TSection{}};
+    FSections = {TSection{{}, {}, false}};
     QFile file(FFileName);
     FExists = file.exists();
     if (!FExists)
@@ -65,7 +65,7 @@ bool TIniFile::Save() {
     }
     QString text;
     for (const TSection& section : std::as_const(FSections)) {
-        if (!section.Name.isEmpty())
+        if (section.Header)
             text += u'[' + section.Name + u"]\r\n"_s;
         for (const TLine& line : section.Lines)
             text += (line.Key.isEmpty() ? line.Text : line.Key + u'=' + line.Value) + u"\r\n"_s;

@@ -43,8 +43,11 @@ private:
         QString Value;
     };
     struct TSection {
-        QString Name; // empty: lines before the first section header
+        QString Name;
         QList<TLine> Lines;
+        // False only for the lines before the first header. A header may name no section
+        // ("[]"); it is still written back, or its lines would join the section above it.
+        bool Header = true;
     };
 
     void Load();

@@ -45,11 +45,20 @@ QString EveryOther(const QString& field) {
 }
 
 // Blanks and control characters around a received line are noise from the line, not data.
-QByteArray TrimLine(const QByteArray& line) {
+// No reply begins with a control byte or a byte above 0x7E: such bytes in front of a line are
+// noise (a receiver powering up, a wrong baud rate) and are dropped, counted in `noise`, so the
+// reply behind them is still recognised.
+QByteArray TrimLine(const QByteArray& line, quint64* noise = nullptr) {
     qsizetype begin = 0;
     qsizetype end = line.size();
-    while (begin < end && static_cast<unsigned char>(line.at(begin)) <= 0x20)
-        ++begin;
+    for (; begin < end; ++begin) {
+        const auto byte = static_cast<unsigned char>(line.at(begin));
+        const bool blank = byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
+        if (!blank && byte > 0x20 && byte <= 0x7E)
+            break;
+        if (!blank && noise)
+            ++*noise;
+    }
     while (end > begin && static_cast<unsigned char>(line.at(end - 1)) <= 0x20)
         --end;
     return line.mid(begin, end - begin);
@@ -394,7 +403,7 @@ void TAR5000::FRxData() {
         const QByteArray line = FReceiveBuffer.left(end + 2);
         FReceiveBuffer.remove(0, end + 2);
         RelayToClient(line);
-        const QByteArray trimmed = TrimLine(line);
+        const QByteArray trimmed = TrimLine(line, &FNoiseBytes);
         if (!trimmed.isEmpty())
             FProcessDataStr(QString::fromLatin1(trimmed));
     }

@@ -147,6 +147,8 @@ public:
     bool TimerStatus() const { return FPollTimer.isActive(); }
     void ResetFlags();
     const TReplyFlags& Flags() const { return FFlags; }
+    // Bytes dropped from the front of received lines as line noise, since the driver was made.
+    quint64 NoiseBytesDropped() const { return FNoiseBytes; }
 
     // Receiving.
     void FRxData();
@@ -309,6 +311,7 @@ private:
     QByteArray FClientBuffer;
     bool FOverflowReported = false;
     quint64 FLinesDispatched = 0;
+    quint64 FNoiseBytes = 0;
     QElapsedTimer FLevelRequestedAt;
     int FBlockFailures = 0;
 

@@ -24,4 +24,6 @@ enum class TSimFault {
     Garbage,      // every line sent is replaced by random bytes with no line end
     SplitReplies, // every line sent leaves in small pieces over several event-loop turns
     QuestionMark, // every command is refused with "?"
+    LeadingNoise, // every line sent comes after a few noise bytes (0x00, 0xFF, ...), as from a
+                  // receiver powering up or a line at the wrong baud rate
 };

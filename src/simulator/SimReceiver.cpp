@@ -153,6 +153,13 @@ void TSimReceiver::Send(const QByteArray& line) {
         Q_EMIT LineSent(QString::fromLatin1(bytes));
         bytes += "\r\n";
     }
+    if (FFault == TSimFault::LeadingNoise) {
+        // Never a line end, nor a flow-control byte that the port would swallow.
+        static constexpr char kNoise[] = {'\x00', '\xFF', '\x80', '\x1B', '\x7F', '\xFE'};
+        const auto count = FRandom.Between(1, 4);
+        for (qint64 i = 0; i < count; ++i)
+            bytes.prepend(kNoise[FRandom.Between(0, std::size(kNoise) - 1)]);
+    }
     if (FFault != TSimFault::SplitReplies && FSplitQueue.isEmpty()) {
         Emit(bytes);
         return;

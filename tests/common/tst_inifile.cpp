@@ -62,6 +62,17 @@ private Q_SLOTS:
         QCOMPARE(again.ReadSection(u"settings"_s), (QStringList{u"ComPort"_s, u"Hints"_s}));
     }
 
+    void headerWithoutNameKeepsItsKeysApart() {
+        // Found by fuzzing: "[]" was dropped on writing, so the keys under it moved into the
+        // section above.
+        const QString path = Write("[Settings]\nComPort=1\n[]\nStray=2\n");
+        TIniFile ini(path);
+        QVERIFY(ini.WriteString(u"Other"_s, u"Key"_s, u"v"_s));
+        QCOMPARE(Read(path), QByteArray("[Settings]\r\nComPort=1\r\n[]\r\nStray=2\r\n[Other]\r\n"
+                                        "Key=v\r\n"));
+        QCOMPARE(TIniFile(path).ReadSection(u"Settings"_s), QStringList{u"ComPort"_s});
+    }
+
     void missingFileIsCreatedOnFirstWrite() {
         const QString path = FDir.filePath(u"new.ini"_s);
         TIniFile ini(path);

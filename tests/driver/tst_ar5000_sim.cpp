@@ -225,6 +225,7 @@ private Q_SLOTS:
         QTest::newRow("garbage") << TSimFault::Garbage << false;
         QTest::newRow("question marks") << TSimFault::QuestionMark << false;
         QTest::newRow("split replies") << TSimFault::SplitReplies << true;
+        QTest::newRow("noise before each reply") << TSimFault::LeadingNoise << true;
     }
 
     void faultsEndCleanly() {
@@ -236,9 +237,13 @@ private Q_SLOTS:
         f.Driver.Timeout = 300;
         f.Receiver.SetFault(fault);
         TRxDat rec;
+        const quint64 noiseBefore = f.Driver.NoiseBytesDropped();
         QCOMPARE(f.Driver.GetRx(rec), answered);
         QCOMPARE(f.Errors.isEmpty(), answered);
         QVERIFY(!f.Driver.Flags().RxPending);
+        QCOMPARE(f.Driver.NoiseBytesDropped() > noiseBefore, fault == TSimFault::LeadingNoise);
+        if (answered)
+            QCOMPARE(qRound64(rec.Freq * 1e6), f.Receiver.TunedHz());
 
         f.Receiver.SetFault(TSimFault::None);
         f.Errors.clear();

@@ -7,6 +7,7 @@
 #include "ErrorInfoMessageForm.h"
 #include "LinkController.h"
 #include "Main.h"
+#include "MainSheet.h"
 #include "MemForm.h"
 #include "MemFormLink.h"
 #include "ProgramFolder.h"
@@ -14,10 +15,13 @@
 #include "SimReceiver.h"
 #include "SimTransports.h"
 #include "SplashForm.h"
+#include "VfoPanelController.h"
 #include "WidgetPrompt.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,6 +46,8 @@ TKovelaApplication::~TKovelaApplication() {
     FMainForm.reset();
     FDataModule.reset();
     FMessages.reset();
+    if (FTrialFolder)
+        SetSettingsFileOverride({});
 }
 
 bool TKovelaApplication::ParseArguments(int argc, char** argv, TStartOptions& options,
@@ -63,7 +69,7 @@ bool TKovelaApplication::ParseArguments(int argc, char** argv, TStartOptions& op
         u"simulate"_s,
         u"Run on the built-in simulated receiver: it is started on a pseudo-terminal, the "
         "serial port is opened there and the link opened at once. The settings file is not "
-        "changed."_s);
+        "changed: the run starts from it but writes to a copy that is dropped at exit."_s);
     const QCommandLineOption noSplash(u"no-splash"_s, u"Start without the splash window."_s);
     parser.addOption(simulate);
     parser.addOption(noSplash);
@@ -93,6 +99,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     FOptions = options;
     SetPrompt(std::make_unique<TWidgetPrompt>());
     FSettingsExisted = QFileInfo::exists(SettingsFileName());
+    if (options.Simulate && !UseTrialSettings())
+        return false;
 
     if (options.Splash) {
         FSplash = std::make_unique<TSplashForm>();
@@ -104,9 +112,7 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     FMemForm = std::make_unique<TMemForm>(*FMainForm, *FDataModule);
     FMainForm->SetMemoryWindowLink(std::make_unique<TMemFormLink>(*FMemForm));
     FMessages = std::make_unique<TErrorInfoMessageForm>();
-    FMainForm->MessageSink = [this](const QString& text) {
-        FMessages->AddMessage(text);
-    };
+    FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {
         FMainForm->AddMessage(text);
     };
@@ -129,10 +135,9 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     setQuitOnLastWindowClosed(false);
     connect(FMainForm.get(), &TMainForm::Closed, this, &QCoreApplication::quit,
             Qt::QueuedConnection);
-    connect(FMainForm.get(), &TMainForm::SavingSettings, this, [this] {
-        // Closing the program closes the message log with it.
-        FMessages->CheckOpenErrorLogfile(false);
-    });
+    // Closing the program closes the message log with it; a refused close keeps it logging.
+    connect(FMainForm.get(), &TMainForm::Closed, this,
+            [this] { FMessages->CheckOpenErrorLogfile(false); });
 
     if (options.Simulate && !StartSimulator())
         return false;
@@ -141,6 +146,23 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     const int remainingMs = FSplash ? FSplash->RemainingMs() : 0;
     FSplashWaitMs = remainingMs;
     QTimer::singleShot(remainingMs, this, &TKovelaApplication::FinishStart);
+    return true;
+}
+
+bool TKovelaApplication::UseTrialSettings() {
+    FTrialFolder = std::make_unique<QTemporaryDir>();
+    if (!FTrialFolder->isValid()) {
+        std::fprintf(stderr, "kovela: cannot make a folder for this run's settings: %s\n",
+                     qPrintable(FTrialFolder->errorString()));
+        return false;
+    }
+    const QString copy = FTrialFolder->filePath(QFileInfo(SettingsFileName()).fileName());
+    if (FSettingsExisted && !QFile::copy(SettingsFileName(), copy)) {
+        std::fprintf(stderr, "kovela: cannot copy the settings file %s\n",
+                     qPrintable(SettingsFileName()));
+        return false;
+    }
+    SetSettingsFileOverride(copy);
     return true;
 }
 
@@ -194,8 +216,10 @@ void TKovelaApplication::HandleUnexpectedError(const QString& description) {
     if (!FMainForm)
         return;
     FMainForm->setEnabled(true);
-    if (!FMainForm->Driver()->Connected())
+    if (!FMainForm->Driver()->Connected()) {
         FMainForm->Link()->ApplyClosedState();
+        FMainForm->MainSheet()->VfoPanel()->ResetPanelColours();
+    }
     FMainForm->ReportMessage(description + u"\r\nAppliction.OnException."_s);
 }
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QTemporaryDir;
+
 class TBaudRateForm;
 class TCommsForm;
 class TDataModule1;
@@ -56,6 +58,9 @@ private:
     void ShowCommsMonitor();
     void RunCommsDialog();
     bool StartSimulator();
+    // A simulated run works on a copy of the settings file, so that the user's own stays as it
+    // was.
+    bool UseTrialSettings();
 
     std::unique_ptr<TSettings> FSettings;
     std::unique_ptr<TMainForm> FMainForm;
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<TSplashForm> FSplash;
     std::unique_ptr<TSimReceiver> FSimReceiver;
     std::unique_ptr<TSimPty> FSimPty;
+    std::unique_ptr<QTemporaryDir> FTrialFolder;
     TStartOptions FOptions;
     bool FSettingsExisted = false;
     qint64 FSplashWaitMs = 0;

@@ -11,6 +11,11 @@ namespace {
 
 const QString kSettingsName = u"Kovela.INI"_s;
 
+QString& SettingsOverride() {
+    static QString fileName;
+    return fileName;
+}
+
 QString FindProgramFolder() {
     const QString fromEnvironment = qEnvironmentVariable("KOVELA_HOME");
     if (!fromEnvironment.isEmpty())
@@ -35,5 +40,10 @@ QString ProgramFile(const QString& name) {
 }
 
 QString SettingsFileName() {
-    return ProgramFile(kSettingsName);
+    const QString& override = SettingsOverride();
+    return override.isEmpty() ? ProgramFile(kSettingsName) : override;
+}
+
+void SetSettingsFileOverride(const QString& fileName) {
+    SettingsOverride() = fileName;
 }

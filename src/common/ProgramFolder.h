@@ -10,5 +10,9 @@ QString ProgramFolder();
 // A file in the program folder.
 QString ProgramFile(const QString& name);
 
-// "Kovela.INI" in the program folder.
+// "Kovela.INI" in the program folder, unless another file stands in for it.
 QString SettingsFileName();
+
+// Makes `fileName` the settings file of this run (a trial run keeps the user's file as it is
+// by working on a copy); empty returns to the program folder's.
+void SetSettingsFileOverride(const QString& fileName);

@@ -232,6 +232,7 @@ void TMainForm::LoadSettings() {
     }
     FDriver->CT5000 = FSettings.CT5000;
     FDriver->DS8000 = FSettings.DS8000;
+    FMainSheet->VfoPanel()->ShowOptionUnits(FSettings.CT5000, FSettings.DS8000);
     FSdu->setChecked(FSettings.SDUPassThru);
     FDriver->SetSduMode(FSettings.SDUPassThru);
     FHints->setChecked(FSettings.HintsShown());
@@ -246,6 +247,7 @@ void TMainForm::LoadSettings() {
 void TMainForm::ApplyCommsSettings() {
     FDriver->CT5000 = FSettings.CT5000;
     FDriver->DS8000 = FSettings.DS8000;
+    FMainSheet->VfoPanel()->ShowOptionUnits(FSettings.CT5000, FSettings.DS8000);
     FDriver->BankSwitchDisabled = FSettings.BankSwitchDisabled;
     FDriver->PadFString = FSettings.PadFString;
     FDriver->FirmwareID = FSettings.FirmwareID;
@@ -281,9 +283,22 @@ bool TMainForm::SaveSettings() {
     return saved;
 }
 
+void TMainForm::SetMessageSink(std::function<void(const QString& text)> sink) {
+    MessageSink = std::move(sink);
+    if (!MessageSink)
+        return;
+    for (const QString& held : std::exchange(FHeldMessages, {}))
+        MessageSink(held);
+}
+
 void TMainForm::AddMessage(const QString& text) {
-    if (MessageSink)
-        MessageSink(text);
+    if (!MessageSink) {
+        FHeldMessages << text;
+        return;
+    }
+    for (const QString& held : std::exchange(FHeldMessages, {}))
+        MessageSink(held);
+    MessageSink(text);
 }
 
 void TMainForm::ReportMessage(const QString& text) {

@@ -47,7 +47,10 @@ public:
     void SetMemoryWindowLink(std::unique_ptr<TMemoryWindowLink> link);
 
     // Where messages are shown (the messages window's AddMessage); set by the application.
+    // Messages from before there was a sink (the settings file read while the window is made)
+    // are held, and go to the sink when it is set.
     std::function<void(const QString& text)> MessageSink;
+    void SetMessageSink(std::function<void(const QString& text)> sink);
     // The messages window, then the follow-ups: a client closes its link when the server
     // closed, a server relays the message to its client, and level polling stops.
     void ReportMessage(const QString& text);
@@ -98,4 +101,5 @@ private:
     TSignalPanel* FSignalPanel = nullptr;
     TSignalDisplayController* FSignalDisplay = nullptr;
     QAction* FHints = nullptr;
+    QStringList FHeldMessages;
 };

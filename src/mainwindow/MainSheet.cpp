@@ -89,13 +89,22 @@ struct TGridCell {
     std::size_t Selector;
     int Row;
     bool Right;
+    // The label's own name where other code looks it up; else the list's name with "Label".
+    const char16_t* LabelName = nullptr;
 };
 
 constexpr TGridCell kGrid[] = {
-    {kSelMode, 0, false},    {kSelBandwidth, 0, true},   {kSelAntenna, 1, false},
-    {kSelAtten, 1, true},    {kSelAgc, 2, false},        {kSelDeEmphasis, 2, true},
-    {kSelLowPass, 3, false}, {kSelHighPass, 3, true},    {kSelSubStep, 4, true},
-    {kSelCtcss, 5, false},   {kSelDescrambler, 5, true},
+    {kSelMode, 0, false},
+    {kSelBandwidth, 0, true},
+    {kSelAntenna, 1, false},
+    {kSelAtten, 1, true},
+    {kSelAgc, 2, false},
+    {kSelDeEmphasis, 2, true},
+    {kSelLowPass, 3, false},
+    {kSelHighPass, 3, true},
+    {kSelSubStep, 4, true},
+    {kSelCtcss, 5, false, u"Label40"},
+    {kSelDescrambler, 5, true, u"Label49"},
 };
 constexpr int kStepRow = 4;
 
@@ -246,8 +255,10 @@ void BuildSelectors(QWidget* page, TMainSheetWidgets& w) {
         const TSelector& selector = kSelectors[cell.Selector];
         const int y = kSelectorTop + cell.Row * kSelectorPitch;
         const QString name = QString::fromUtf16(selector.Name);
-        auto* label =
-            MakeLabel(page, name.chopped(8) + u"Label"_s, QString::fromUtf16(selector.Label));
+        const QString labelName =
+            cell.LabelName ? QString::fromUtf16(cell.LabelName) : name.chopped(8) + u"Label"_s;
+        auto* label = MakeLabel(page, labelName, QString::fromUtf16(selector.Label));
+        w.SelectorLabels[cell.Selector] = label;
         label->setGeometry(cell.Right ? kRightLabelX : kLeftLabelX, y,
                            cell.Right ? kRightLabelWidth : kLeftLabelWidth, kSelectorHeight);
         QComboBox* list = MakeList(page, name, selector.Items);

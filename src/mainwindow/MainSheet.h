@@ -53,6 +53,7 @@ struct TMainSheetWidgets {
     std::array<TUpDown*, kSquelchBoxCount> SquelchUpDown{};
 
     std::array<QComboBox*, kSelectorCount> Selectors{}; // in kSelectors order
+    std::array<QLabel*, kSelectorCount> SelectorLabels{};
     QComboBox* StepComboBox = nullptr;
     QCheckBox* StOffsetBox = nullptr;
     QLabel* AutoAntLabel = nullptr;

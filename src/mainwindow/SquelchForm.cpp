@@ -3,9 +3,11 @@
 #include "PanelState.h"
 #include "SquelchController.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSlider>
 #include <QStandardItemModel>
 #include <QToolBar>
@@ -95,6 +97,14 @@ TSquelchForm::TSquelchForm(TSquelchController* squelch, QWidget* parent)
     toolBar->addWidget(ToolButton3);
     connect(ToolButton2, &QToolButton::clicked, this, &TSquelchForm::AllVfosOpen);
     connect(ToolButton3, &QToolButton::clicked, this, &QWidget::close);
+
+    // Centred on the screen, not over the main window, whose boxes it would hide. Placed now,
+    // a dialog is not moved over its parent when shown.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(screen->availableGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 void TSquelchForm::MarkCurrent(std::size_t index) {

@@ -1,6 +1,7 @@
 #include "VfoPanelController.h"
 
 #include "AR5000.h"
+#include "CommandText.h"
 #include "EnterEditNoMove.h"
 #include "NumberText.h"
 #include "Prompt.h"
@@ -102,6 +103,7 @@ TVfoPanelController::TVfoPanelController(const TMainSheetWidgets& widgets,
         box->installEventFilter(this);
     for (QObject* watched :
          {static_cast<QObject*>(FWidgets.MemEdit), static_cast<QObject*>(FWidgets.EnterEdit1),
+          static_cast<QObject*>(FWidgets.StepComboBox),
           static_cast<QObject*>(FWidgets.StepComboBox->lineEdit()),
           static_cast<QObject*>(FWidgets.StOffsetBox), static_cast<QObject*>(FWidgets.Label18)})
         watched->installEventFilter(this);
@@ -224,12 +226,13 @@ void TVfoPanelController::ProcessRxDat(const TRxDat& rec) {
     if (rec.Vfo != kMemoryCode)
         return;
     // The driver keeps the rest of its record from earlier replies: for an empty channel only
-    // the emptiness is news.
+    // the emptiness and the channel's number are news. The number stays in view, so that the
+    // user sees which channel is empty.
     if (rec.Empty) {
-        FWidgets.MemEdit->clear();
+        FWidgets.MemEdit->setText(ChannelText(rec.Channel));
         FWidgets.FrqEditM->clear();
         FWidgets.MemTextEdit->clear();
-        FContext.MemoryWindow().ShowChannel({});
+        FContext.MemoryWindow().ShowChannel(FWidgets.MemEdit->text());
         FSquelch->SetValue(u'M', kSquelchMax);
         return;
     }
@@ -385,6 +388,14 @@ void TVfoPanelController::ShowFollowedFrequency(const TRxDat& rec) {
     Box(RecordLetter(rec))->setText(FormatFrequency(rec.Freq));
 }
 
+void TVfoPanelController::ShowOptionUnits(bool ctcss, bool descrambler) {
+    for (const auto& [selector, fitted] :
+         {std::pair{kSelCtcss, ctcss}, std::pair{kSelDescrambler, descrambler}}) {
+        FWidgets.Selectors[selector]->setEnabled(fitted);
+        FWidgets.SelectorLabels[selector]->setEnabled(fitted);
+    }
+}
+
 void TVfoPanelController::SetVfoPanelEnabled(bool on) {
     for (QLineEdit* box : FWidgets.EditVco)
         box->setEnabled(on);
@@ -507,7 +518,9 @@ bool TVfoPanelController::eventFilter(QObject* watched, QEvent* event) {
         }
         return !text.isEmpty() && (text.at(0).unicode() == kCtrlT || IsAsciiLetter(text.at(0)));
     }
-    if (watched == FWidgets.StepComboBox->lineEdit()) {
+    // The list keeps the focus and hands typed keys straight to its inner edit, past any filter
+    // there: the keys are judged where they arrive.
+    if (watched == FWidgets.StepComboBox || watched == FWidgets.StepComboBox->lineEdit()) {
         const QKeyEvent* key = AsKey(event);
         if (!key)
             return false;
@@ -567,6 +580,10 @@ void TVfoPanelController::EntryEnter() {
     const auto mhz = ParseNumber(text);
     if (!mhz) {
         FContext.ReportUnexpected(u"'%1' is not a valid floating point value"_s.arg(text));
+        return;
+    }
+    if (CommandText::Frequency(letter, *mhz, false).isEmpty()) {
+        FContext.Report(u"Frequency %1 MHz is out of the receiver's range"_s.arg(text));
         return;
     }
     driver.SetFrequency(letter, *mhz);

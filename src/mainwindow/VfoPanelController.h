@@ -48,6 +48,9 @@ public:
     void HighlightMemory();
     void SwitchVfoWithSquelch(QChar letter, int squelch);
     void SetVfoPanelEnabled(bool on);
+    // The CTCSS and descrambler lists (with their labels) work only with their option unit
+    // fitted: without it the receiver has nothing to set.
+    void ShowOptionUnits(bool ctcss, bool descrambler);
 
     // A click on a VFO box ('A'..'E') or on the memory box ('M'): selects it on the receiver.
     void ClickBox(QChar letter);

@@ -3,10 +3,19 @@
 // its main window even while other windows are open.
 #include "AR5000.h"
 #include "DataUnit1.h"
+#include "ErrorInfoMessageForm.h"
+#include "IniFile.h"
 #include "KovelaApplication.h"
 #include "Main.h"
+#include "MainSheet.h"
 #include "MemForm.h"
+#include "ProgramFolder.h"
 #include "Simulator.h"
+#include "VfoPanelController.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <QTest>
 #include <QTimer>
@@ -21,6 +30,13 @@ public:
         : FApp(app) {}
 
 private Q_SLOTS:
+    void initTestCase() {
+        FUserSettingsFile = SettingsFileName();
+        QFile file(FUserSettingsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(kUserSettings);
+    }
+
     void memoryWindowFollowsTheLink() {
         TStartOptions options;
         options.Simulate = true;
@@ -41,16 +57,51 @@ private Q_SLOTS:
         QCOMPARE(FApp.DataModule()->MemQuery1().Value(u"MEM").toString(), u"042"_s);
     }
 
+    void unexpectedErrorWithTheLinkClosed() {
+        TMainForm* form = FApp.MainForm();
+        form->findChild<QPushButton*>(u"OpenPortButton"_s)->click();
+        QVERIFY(!form->Driver()->Connected());
+        form->MainSheet()->VfoPanel()->MakeCurrent(u'B');
+        auto* box = form->findChild<QLineEdit*>(u"EditVcoB"_s);
+        QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 128, 0));
+
+        FApp.HandleUnexpectedError(u"Something broke"_s);
+        QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 0, 0));
+        QVERIFY(FApp.Messages()->Text().contains(u"Something broke\r\nAppliction.OnException."_s));
+    }
+
+    void refusedCloseKeepsTheMessageLog() {
+        QVERIFY(FApp.Messages()->CheckOpenErrorLogfile(true));
+        FApp.MainForm()->RunFlags().ScanRunning = true;
+        QVERIFY(!FApp.MainForm()->close());
+        FApp.MainForm()->RunFlags().ScanRunning = false;
+        QVERIFY(FApp.Messages()->LogFileOpen());
+    }
+
     void programEndsWithTheMainWindow() {
         QVERIFY(FApp.MemForm()->isVisible());
         QTimer::singleShot(0, FApp.MainForm(), &QWidget::close);
         // Should the program outlive its main window, this ends the loop with another code.
         QTimer::singleShot(10000, &FApp, [this] { FApp.exit(2); });
         QCOMPARE(TKovelaApplication::exec(), 0);
+        QVERIFY(!FApp.Messages()->LogFileOpen());
+    }
+
+    void simulatedRunLeavesTheSettingsFileAlone() {
+        QFile file(FUserSettingsFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), kUserSettings);
+        // The run wrote what it writes at exit, to its own copy.
+        QVERIFY(SettingsFileName() != FUserSettingsFile);
+        const TIniFile copy(SettingsFileName());
+        QVERIFY(copy.ValueExists(u"Settings"_s, u"Graticules"_s));
+        QCOMPARE(copy.ReadString(u"Settings"_s, u"ComPort"_s, {}), u"Com 4"_s);
     }
 
 private:
+    inline static const QByteArray kUserSettings = "[Settings]\r\nComPort=Com 4\r\n";
     TKovelaApplication& FApp;
+    QString FUserSettingsFile;
 };
 
 int main(int argc, char* argv[]) {

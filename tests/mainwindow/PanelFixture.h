@@ -18,6 +18,8 @@
 #include <memory>
 
 struct TPanelFixture {
+    static constexpr int kPatientMs = 20000;
+
     TSettings Settings;
     TSimReceiver Receiver;
     std::unique_ptr<TSimLoopback> Loopback;
@@ -37,13 +39,18 @@ struct TPanelFixture {
         Answers = answers.get();
         PreviousPrompt = SetPrompt(std::move(answers));
         Form = std::make_unique<TMainForm>(Settings);
-        Form->MessageSink = [this](const QString& text) {
-            Messages << text;
-        };
+        Form->SetMessageSink([this](const QString& text) { Messages << text; });
         Form->Driver()->Serial()->SetDevice(Loopback->DriverEnd());
-        Form->Driver()->Timeout = 1000;
+        // Every wait ends as soon as its reply is in: long limits cost nothing, and a loaded
+        // machine does not turn a late reply into a failure.
+        Form->Driver()->Timeout = kPatientMs;
+        Form->Driver()->InitialiseWaitMs = kPatientMs;
         Form->Driver()->ChangeVfoPauseMs = 0;
         Form->show();
+        // Keys go to the application's focus widget, which only an active window has.
+        Form->activateWindow();
+        if (!QTest::qWaitForWindowActive(Form.get(), kPatientMs))
+            qWarning("the main window did not become active");
     }
     ~TPanelFixture() {
         Form.reset();
@@ -56,9 +63,11 @@ struct TPanelFixture {
     // squelch) and forgets what was sent so far.
     bool Open() {
         Find<QPushButton>(QStringLiteral("OpenPortButton"))->click();
-        const bool squelchSent = QTest::qWaitFor([this] {
-            return !Sent().isEmpty() && Sent().last().startsWith(QLatin1StringView("RQ"));
-        });
+        const bool squelchSent = QTest::qWaitFor(
+            [this] {
+                return !Sent().isEmpty() && Sent().last().startsWith(QLatin1StringView("RQ"));
+            },
+            kPatientMs);
         Receiver.ClearReceivedLines();
         return Form->Driver()->Connected() && squelchSent;
     }
@@ -73,7 +82,31 @@ struct TPanelFixture {
     TMainSheet& Sheet() const { return *Form->MainSheet(); }
     TPanelState& State() const { return Sheet().State(); }
     QStringList Sent() const { return Receiver.ReceivedLines(); }
-    QWidget* Focused() const { return Form->focusWidget(); }
+    // What was sent, once everything the panel has sent so far has reached the receiver: a
+    // version query goes down the same line after it, and its answer comes back only when the
+    // receiver has read all that went before. The query itself is left out.
+    QStringList SentSettled() const {
+        Form->Driver()->GetVersion();
+        QStringList lines = Sent();
+        lines.removeAll(QStringLiteral("VR"));
+        return lines;
+    }
+    // After a click that selects a box: the receiver's reply has been shown, nothing is pending,
+    // and what was sent so far is forgotten.
+    void WaitForSwitch() {
+        QTRY_VERIFY_WITH_TIMEOUT(Sent().contains(QStringLiteral("SJ")), kPatientMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!Form->Driver()->Flags().RxPending &&
+                                     !Form->Driver()->Flags().ExtraDataPending,
+                                 kPatientMs);
+        SentSettled();
+        Receiver.ClearReceivedLines();
+    }
+    QWidget* Focused() const {
+        QWidget* focused = QApplication::focusWidget();
+        if (!focused)
+            qFatal("no widget has the keyboard focus");
+        return focused;
+    }
 
     // Keys go where the keyboard sends them: to the control that has the focus at that moment.
     void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool repeat = false,
@@ -89,9 +122,10 @@ struct TPanelFixture {
         Press(key, modifiers);
         Release(key, modifiers);
     }
-    void TypeInto(QWidget* control, const QString& text) const {
+    void TypeInto(QWidget* control, const QString& text,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
         control->setFocus();
-        QTest::keyClicks(control, text);
+        QTest::keyClicks(Focused(), text, modifiers);
     }
     void Enter(QWidget* control) const {
         control->setFocus();

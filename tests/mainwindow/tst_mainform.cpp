@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -32,13 +34,16 @@ struct TWindowFixture {
     std::unique_ptr<TMainForm> Form;
     QStringList Messages;
 
+    static constexpr int kPatientMs = 20000;
+
     TWindowFixture() {
         Form = std::make_unique<TMainForm>(Settings);
-        Form->MessageSink = [this](const QString& text) {
-            Messages << text;
-        };
+        Form->SetMessageSink([this](const QString& text) { Messages << text; });
         Form->Driver()->Serial()->SetDevice(Loopback.DriverEnd());
-        Form->Driver()->Timeout = 1000;
+        // Every wait ends as soon as its reply is in: long limits cost nothing, and a loaded
+        // machine does not turn a late reply into a failure.
+        Form->Driver()->Timeout = kPatientMs;
+        Form->Driver()->InitialiseWaitMs = kPatientMs;
     }
 
     template <typename T> T* Find(const QString& name) const {
@@ -105,6 +110,48 @@ private Q_SLOTS:
         QCOMPARE(f.Find<QAction>(u"HintsOff1"_s)->text(), u"Hints On"_s);
     }
 
+    void settingsReadErrorIsShownOnceMessagesCanBe() {
+        // A folder where the file should be: it cannot be read.
+        QVERIFY(QDir().mkpath(SettingsFileName()));
+        QStringList messages;
+        TSettings settings;
+        {
+            TMainForm form(settings);
+            form.SetMessageSink([&messages](const QString& text) { messages << text; });
+        }
+        QVERIFY(QDir().rmdir(SettingsFileName()));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().startsWith(u"Cannot read "_s), qPrintable(messages.first()));
+    }
+
+    void optionUnitsEnableTheirLists_data() {
+        QTest::addColumn<bool>("ctcss");
+        QTest::addColumn<bool>("descrambler");
+        QTest::newRow("none fitted") << false << false;
+        QTest::newRow("CT5000 only") << true << false;
+        QTest::newRow("DS8000 only") << false << true;
+    }
+    void optionUnitsEnableTheirLists() {
+        QFETCH(bool, ctcss);
+        QFETCH(bool, descrambler);
+        WriteSettings(u"[Settings]\r\nCT5000=%1\r\nDS8000=%2\r\n"_s.arg(int(ctcss))
+                          .arg(int(descrambler))
+                          .toLatin1());
+        TWindowFixture f;
+        const auto shows = [&f](bool withCtcss, bool withDescrambler) {
+            return f.Find<QComboBox>(u"CtcssComboBox"_s)->isEnabled() == withCtcss &&
+                   f.Find<QLabel>(u"Label40"_s)->isEnabled() == withCtcss &&
+                   f.Find<QComboBox>(u"DeScrComboBox"_s)->isEnabled() == withDescrambler &&
+                   f.Find<QLabel>(u"Label49"_s)->isEnabled() == withDescrambler;
+        };
+        QVERIFY(shows(ctcss, descrambler));
+        // The comms dialog changed its mind.
+        f.Settings.CT5000 = !ctcss;
+        f.Settings.DS8000 = !descrambler;
+        f.Form->ApplyCommsSettings();
+        QVERIFY(shows(!ctcss, !descrambler));
+    }
+
     void openAndCloseTheLink() {
         TWindowFixture f;
         int opened = 0;
@@ -135,7 +182,7 @@ private Q_SLOTS:
     void silentReceiverIsNotFound() {
         TWindowFixture f;
         f.Receiver.SetFault(TSimFault::Silence);
-        f.Form->Driver()->InitialiseWaitMs = 100;
+        f.Form->Driver()->InitialiseWaitMs = 100; // the silence is waited out
         f.ClickOpenPort();
         QVERIFY(!f.Form->Driver()->Connected());
         QCOMPARE(f.Messages, QStringList{u"AR5000 not found"_s});
@@ -181,18 +228,19 @@ private Q_SLOTS:
         TWindowFixture f;
         f.Form->Driver()->SetConnectionMode(1);
         f.Form->Driver()->ServerPort = 0;
-        f.Form->Driver()->Timeout = 1000;
         f.ClickOpenPort();
         QVERIFY(f.Form->TheServerSocket()->IsActive());
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, f.Form->TheServerSocket()->ServerPort());
-        QVERIFY(client.waitForConnected(2000));
+        QVERIFY(client.waitForConnected(f.kPatientMs));
         QTRY_COMPARE(f.Form->TheServerSocket()->ActiveConnections(), 1);
         QTRY_VERIFY(f.Messages.last().endsWith(u" Connected"_s));
-        client.readAll();
+        // The connect notice is relayed too: read past it before what this test sends.
+        QByteArray notice;
+        QTRY_VERIFY_WITH_TIMEOUT((notice += client.readAll()).contains("Connected"), f.kPatientMs);
 
         f.Form->ReportMessage(u"first\r\nsecond\nthird"_s);
-        QTRY_VERIFY(client.bytesAvailable() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(client.bytesAvailable() > 0, f.kPatientMs);
         QCOMPARE(client.readAll(), QByteArray("Kv7Msg first  second third"));
 
         client.write("rx\r\n");

@@ -24,6 +24,7 @@ TSimOptions PacedLine() {
 }
 
 struct TLinkFixture {
+    static constexpr int kPatientMs = 20000;
     TSimReceiver Receiver{PacedLine()};
     TSimLoopback Loopback{&Receiver};
     TAR5000 Driver;
@@ -36,8 +37,11 @@ struct TLinkFixture {
 
     TLinkFixture() {
         Driver.Serial()->SetDevice(Loopback.DriverEnd());
-        Driver.Timeout = 1000;
-        Driver.InitialiseWaitMs = 50;
+        // The first reply alone takes some 60 ms on this line. Every wait ends as soon as its
+        // reply is in: long limits cost nothing, and a loaded machine does not turn a late
+        // reply into a failure.
+        Driver.Timeout = kPatientMs;
+        Driver.InitialiseWaitMs = kPatientMs;
         Driver.OnErrorMessage = [this](const QString& text) {
             Errors << text;
         };
@@ -45,6 +49,9 @@ struct TLinkFixture {
         Driver.FSetPort(true);
     }
     qsizetype Sent(const QString& command) const { return Receiver.ReceivedLines().count(command); }
+    // Everything sent so far has reached the receiver: a version query goes down the same line
+    // after it, and its answer comes back only when the receiver has read all that went before.
+    void Settle() { Driver.GetVersion(); }
 };
 
 } // namespace
@@ -63,7 +70,7 @@ private Q_SLOTS:
         // One colour for the current box per reading shown.
         QSignalSpy readings(&f.Controller, &TSignalDisplayController::SquelchStateChanged);
         f.Signal->setChecked(true);
-        QTRY_VERIFY(readings.size() >= 5);
+        QTRY_VERIFY_WITH_TIMEOUT(readings.size() >= 5, f.kPatientMs);
         QVERIFY(f.Sent(u"LM"_s) >= 5);
         const int shown = f.Driver.CurrentRecord().Level.toInt();
         QCOMPARE(f.Panel->GraphPointY(kNewest), TSignalPanel::LevelY(shown, 59));
@@ -72,9 +79,13 @@ private Q_SLOTS:
 
         f.Signal->setChecked(false);
         QVERIFY(!f.Driver.TimerStatus());
+        // A level request already on its way is let through; the reply to it must not start
+        // another one.
+        f.Settle();
         f.Receiver.ClearReceivedLines();
-        QTest::qWait(500);
+        f.Settle();
         QCOMPARE(f.Sent(u"LM"_s), 0);
+        QVERIFY(!f.Driver.TimerStatus());
         QCOMPARE(f.Panel->Image1()->Picture(), logo);
         QVERIFY2(f.Errors.isEmpty(), qPrintable(f.Errors.join(u'\n')));
     }
@@ -88,16 +99,16 @@ private Q_SLOTS:
 
         f.Freq->setChecked(true);
         QVERIFY(f.Signal->isChecked());
-        QTRY_VERIFY(followed.size() >= 3);
+        QTRY_VERIFY_WITH_TIMEOUT(followed.size() >= 3, f.kPatientMs);
         QVERIFY(f.Sent(u"RX"_s) >= 3);
         const QChar vfo = f.Receiver.CurrentVfo();
         QCOMPARE(QChar(u'A' + (followed.last().Vfo - kRxCodeFirstVfo)), vfo);
         QCOMPARE(followed.last().Freq, f.Receiver.Vfo(vfo).Freq);
 
         f.Freq->setChecked(false);
-        QTest::qWait(150); // an RX already on its way may still arrive
+        f.Settle(); // an RX already on its way may still arrive
         f.Receiver.ClearReceivedLines();
-        QTRY_VERIFY(f.Sent(u"LM"_s) >= 3);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Sent(u"LM"_s) >= 3, f.kPatientMs);
         QCOMPARE(f.Sent(u"RX"_s), 0);
         QVERIFY2(f.Errors.isEmpty(), qPrintable(f.Errors.join(u'\n')));
     }

@@ -18,15 +18,6 @@ namespace {
 const QString kStepUp = QString(QChar(0x1E));
 const QString kStepDown = QString(QChar(0x1F));
 
-// After a click that selects a box: the receiver's reply has been shown and nothing is pending.
-void WaitForSwitch(TPanelFixture& f) {
-    QTRY_VERIFY(f.Sent().contains(u"SJ"_s));
-    QTRY_VERIFY(!f.Form->Driver()->Flags().RxPending &&
-                !f.Form->Driver()->Flags().ExtraDataPending);
-    QTest::qWait(50);
-    f.Receiver.ClearReceivedLines();
-}
-
 void SendWheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const QPointF at(target->width() / 2.0, target->height() / 2.0);
     QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
@@ -61,7 +52,7 @@ private Q_SLOTS:
         QVERIFY(f.Open());
         if (box == u"MemEdit"_s) {
             QTest::mouseClick(f.Edit(box), Qt::LeftButton);
-            WaitForSwitch(f);
+            f.WaitForSwitch();
         }
         f.Edit(box)->setFocus();
         f.Stroke(key);
@@ -80,8 +71,8 @@ private Q_SLOTS:
         QCOMPARE(f.State().CurrentVfo, QChar(u'B'));
         QCOMPARE(f.Focused(), f.Edit(u"EditVcoB"_s));
         QCOMPARE(f.Edit(u"EditVcoB"_s)->palette().color(QPalette::Base), QColor(0, 128, 0));
-        QTest::qWait(50);
-        QVERIFY(f.Sent().isEmpty()); // the receiver follows on release
+        QVERIFY(f.SentSettled().isEmpty()); // the receiver follows on release
+        f.Receiver.ClearReceivedLines();
         f.Release(Qt::Key_Right);
         QTRY_VERIFY(f.Sent().contains(u"RQ255"_s));
         QCOMPARE(f.Sent().first(), u"VB"_s);
@@ -201,7 +192,6 @@ private Q_SLOTS:
         TSimOptions slow;
         slow.LatencyMs = 150;
         TPanelFixture f({}, slow);
-        f.Form->Driver()->Timeout = 3000;
         QVERIFY(f.Open());
         QLineEdit* box = f.Edit(u"EditVcoA"_s);
         box->setFocus();
@@ -252,14 +242,14 @@ private Q_SLOTS:
         QWidget* focused = box == u"StepComboBox"_s ? steps->lineEdit() : f.Edit(box);
         focused->setFocus();
         SendWheel(f.Edit(u"EditVcoC"_s), 120, shift ? Qt::ShiftModifier : Qt::NoModifier);
-        QTest::qWait(50);
+        const QStringList sent = f.SentSettled();
         if (step.isEmpty()) {
-            QVERIFY(f.Sent().isEmpty());
+            QVERIFY(sent.isEmpty());
             QCOMPARE(steps->currentText(), stepShown);
             return;
         }
-        QCOMPARE(f.Sent().count(step), 1);
-        QCOMPARE(f.Sent().contains(u"ST5000"_s), subStepLoaded);
+        QCOMPARE(sent.count(step), 1);
+        QCOMPARE(sent.contains(u"ST5000"_s), subStepLoaded);
     }
 };
 

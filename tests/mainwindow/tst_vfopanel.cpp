@@ -2,6 +2,8 @@
 // sent for each action, and what the panel shows.
 #include "PanelFixture.h"
 #include "SquelchController.h"
+#include "SquelchForm.h"
+#include "UpDown.h"
 #include "VfoPanelController.h"
 
 #include "IniFile.h"
@@ -11,6 +13,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -21,15 +24,6 @@ namespace {
 
 QColor Background(const QLineEdit* box) {
     return box->palette().color(QPalette::Base);
-}
-
-// After a click that selects a box: the receiver's reply has been shown and nothing is pending.
-void WaitForSwitch(TPanelFixture& f) {
-    QTRY_VERIFY(f.Sent().contains(u"SJ"_s));
-    QTRY_VERIFY(!f.Form->Driver()->Flags().RxPending &&
-                !f.Form->Driver()->Flags().ExtraDataPending);
-    QTest::qWait(50);
-    f.Receiver.ClearReceivedLines();
 }
 
 } // namespace
@@ -79,7 +73,6 @@ private Q_SLOTS:
         settings.close();
 
         TPanelFixture f(prepare);
-        f.Form->Driver()->Timeout = 3000;
         f.Find<QPushButton>(u"OpenPortButton"_s)->click();
         QVERIFY(f.Form->Driver()->Connected());
         QCOMPARE(f.State().CurrentVfo, current);
@@ -133,34 +126,66 @@ private Q_SLOTS:
         TPanelFixture f;
         QVERIFY(f.Open());
         QTest::mouseClick(f.Edit(box), Qt::LeftButton);
-        WaitForSwitch(f);
+        f.WaitForSwitch();
 
         auto* agc = f.Find<QComboBox>(u"AGCComboBox"_s);
         const int shown = agc->currentIndex();
         QVERIFY(shown >= 0); // set from the receiver's reply
         const int chosen = shown == agc->count() - 1 ? shown - 1 : shown + 1;
         agc->setFocus();
-        QTest::keyClick(agc, chosen > shown ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(f.Focused(), chosen > shown ? Qt::Key_Down : Qt::Key_Up);
         const QString command = u"AC%1"_s.arg(chosen);
         QTRY_VERIFY(f.Sent().contains(command));
         if (reread) {
             QTRY_VERIFY(f.Sent().contains(u"SJ"_s));
             QCOMPARE(f.Sent().mid(0, 2), (QStringList{command, u"RX"_s}));
         } else {
-            QTest::qWait(50);
-            QCOMPARE(f.Sent(), QStringList{command});
+            QCOMPARE(f.SentSettled(), QStringList{command});
         }
     }
 
+    void stepBoxTakesNumbersOnly_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("a comma is no decimal separator")
+            << QString() << u"12,"_s << false << u"12,"_s << QStringList{u"ST1000"_s, u"ST12000"_s}
+            << QStringList{u"Floating Point values only"_s};
+        QTest::newRow("letters, signs and blanks are swallowed")
+            << QString() << u"1g -+2"_s << false << u"12"_s
+            << QStringList{u"ST1000"_s, u"ST12000"_s} << QStringList();
+        // "12.500" is one of the list's own entries, not the one chosen last: Enter would choose
+        // it and send it again.
+        QTest::newRow("Enter is swallowed") << u"12.50"_s << u"0"_s << true << u"12.500"_s
+                                            << QStringList{u"ST12500"_s} << QStringList();
+    }
     void stepBoxTakesNumbersOnly() {
+        QFETCH(QString, start);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, messages);
         TPanelFixture f;
         QVERIFY(f.Open());
-        QLineEdit* step = f.Find<QComboBox>(u"StepComboBox"_s)->lineEdit();
-        step->clear();
-        f.TypeInto(step, u"12,"_s);
-        QTRY_COMPARE(f.Sent(), (QStringList{u"ST1000"_s, u"ST12000"_s}));
-        QCOMPARE(f.Messages, QStringList{u"Floating Point values only"_s});
-        QCOMPARE(step->text(), u"12,"_s);
+        auto* step = f.Find<QComboBox>(u"StepComboBox"_s);
+        step->setEditText(start);
+        f.TypeInto(step, typed);
+        if (enter) {
+            QObject::connect(step->lineEdit(), &QLineEdit::returnPressed,
+                             [] { qWarning("RETURN"); });
+            QObject::connect(step->lineEdit(), &QLineEdit::editingFinished,
+                             [] { qWarning("EDITFIN"); });
+            f.Stroke(Qt::Key_Return);
+        }
+        qWarning() << "PROBE" << f.SentSettled() << f.Focused() << step->currentIndex()
+                   << step->itemText(step->currentIndex());
+        QCOMPARE(f.SentSettled(), sent);
+        QCOMPARE(f.Messages, messages);
+        QCOMPARE(step->currentText(), shown);
     }
 
     void recordsOfOtherModesAreIgnored_data() {
@@ -185,6 +210,20 @@ private Q_SLOTS:
         QCOMPARE(f.Find<QComboBox>(u"ModeComboBox"_s)->currentText() == u"USB"_s, shown);
     }
 
+    void emptyChannelKeepsItsNumberInView() {
+        TPanelFixture f;
+        QVERIFY(f.Open());
+        TRxDat rec;
+        rec.Vfo = 2; // "MR"
+        rec.Empty = true;
+        rec.Channel = 7;
+        f.Form->Driver()->OnVfoData(rec);
+        QCOMPARE(f.Edit(u"MemEdit"_s)->text(), u"007"_s);
+        QVERIFY(f.Edit(u"FrqEditM"_s)->text().isEmpty());
+        QVERIFY(f.Edit(u"MemTextEdit"_s)->text().isEmpty());
+        QCOMPARE(f.Edit(u"SquelchEditM"_s)->text(), u"255"_s);
+    }
+
     void memoryBoxEnter_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
@@ -205,13 +244,11 @@ private Q_SLOTS:
         QLineEdit* mem = f.Edit(u"MemEdit"_s);
         mem->clear();
         // Shift keeps the letters from being the window's VFO keys.
-        mem->setFocus();
-        QTest::keyClicks(mem, typed, typed == u"+-x"_s ? Qt::ShiftModifier : Qt::NoModifier);
+        f.TypeInto(mem, typed, typed == u"+-x"_s ? Qt::ShiftModifier : Qt::NoModifier);
         f.Enter(mem);
         QCOMPARE(mem->text(), shown);
         if (firstSent.isEmpty()) {
-            QTest::qWait(50);
-            QVERIFY(f.Sent().isEmpty());
+            QVERIFY(f.SentSettled().isEmpty());
             return;
         }
         QCOMPARE(f.Sent().first(), firstSent);
@@ -227,7 +264,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("a frequency") << u"145.5"_s << u"VA0145500000"_s << QString();
         QTest::newRow("a comma is a point") << u"145,5"_s << u"VA0145500000"_s << QString();
-        QTest::newRow("out of range is not sent") << u"3000"_s << QString() << QString();
+        QTest::newRow("out of range is refused")
+            << u"5000"_s << QString() << u"Frequency 5000 MHz is out of the receiver's range"_s;
         QTest::newRow("not a number")
             << u"14..5"_s << QString()
             << u"'14..5' is not a valid floating point value\r\nAppliction.OnException."_s;
@@ -280,14 +318,13 @@ private Q_SLOTS:
         TPanelFixture f;
         QVERIFY(f.Open());
         QTest::mouseClick(f.Edit(current), Qt::LeftButton);
-        WaitForSwitch(f);
+        f.WaitForSwitch();
 
         QLineEdit* squelch = f.Edit(box);
         squelch->clear();
         f.TypeInto(squelch, typed);
         f.Enter(squelch);
-        QTest::qWait(50);
-        QCOMPARE(f.Sent(), sent);
+        QCOMPARE(f.SentSettled(), sent);
         QCOMPARE(f.Messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(squelch->text(), typed);
     }
@@ -308,6 +345,20 @@ private Q_SLOTS:
         f.Press(Qt::Key_Plus, Qt::NoModifier, false, u"+"_s);
         f.Press(Qt::Key_Plus, Qt::NoModifier, false, u"+"_s);
         QCOMPARE(squelch->text(), u"255"_s); // held at the top
+    }
+
+    void squelchWindowIsCentredOnTheScreen() {
+        TPanelFixture f;
+        QTest::mousePress(f.Find<TUpDown>(u"SquelchUpDownB"_s), Qt::RightButton);
+        TSquelchForm* window = f.Sheet().Squelch()->SquelchForm();
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
+        const QPoint screenCentre = f.Form->screen()->availableGeometry().center();
+        // Within the width of a frame, which the window has only once it is shown.
+        QVERIFY2((window->frameGeometry().center() - screenCentre).manhattanLength() <= 8,
+                 qPrintable(u"window at %1,%2"_s.arg(window->x()).arg(window->y())));
+        QTest::mousePress(f.Find<TUpDown>(u"SquelchUpDownB"_s), Qt::RightButton);
+        QTRY_VERIFY(!f.Sheet().Squelch()->SquelchForm());
     }
 
     void squelchKeptWithTheLink() {
@@ -332,12 +383,12 @@ private Q_SLOTS:
         QVERIFY(f.Open());
         f.Answers->ConfirmAnswer = confirmed;
         f.Find<QPushButton>(u"AutoSetSpeedButton"_s)->click();
-        QTest::qWait(50);
+        const QStringList sent = f.SentSettled();
         const QStringList expected =
             confirmed ? QStringList{u"AN0"_s, u"AU1"_s, u"RX"_s} : QStringList();
-        QCOMPARE(f.Sent().mid(0, 3), expected);
+        QCOMPARE(sent.mid(0, 3), expected);
         if (confirmed)
-            QCOMPARE(f.Sent().last(), u"AU0"_s); // "Auto" is left off
+            QCOMPARE(sent.last(), u"AU0"_s); // "Auto" is left off
     }
 
     void volumeBarControlsTheReceiverWhenChosen() {

@@ -75,6 +75,14 @@ void TSimReceiver::ReceiveBytes(const QByteArray& bytes) {
     }
 }
 
+void TSimReceiver::RecordLine(const QString& line) {
+    // A receiver left running for days inside the program must not keep every line it heard.
+    if (FReceivedLines.size() >= kReceivedLinesKept)
+        FReceivedLines.remove(0, kReceivedLinesKept / 2);
+    FReceivedLines.append(line);
+    Q_EMIT LineReceived(line);
+}
+
 void TSimReceiver::HandleLine(QByteArray line) {
     const bool framed = line.startsWith('*');
     if (framed)
@@ -82,8 +90,7 @@ void TSimReceiver::HandleLine(QByteArray line) {
     while (line.endsWith(' '))
         line.chop(1);
     line = line.toUpper();
-    FReceivedLines.append(QString::fromLatin1(line));
-    Q_EMIT LineReceived(QString::fromLatin1(line));
+    RecordLine(QString::fromLatin1(line));
     // Through the display unit a line without its "*" never reaches the receiver.
     if ((FOptions.SduMode && !framed) || line.isEmpty() || !FPoweredOn)
         return;
@@ -101,9 +108,7 @@ void TSimReceiver::HandleLine(QByteArray line) {
 }
 
 void TSimReceiver::HandleStep(int direction) {
-    const QString text(QLatin1Char(direction > 0 ? kStepUp : kStepDown));
-    FReceivedLines.append(text);
-    Q_EMIT LineReceived(text);
+    RecordLine(QString(QLatin1Char(direction > 0 ? kStepUp : kStepDown)));
     if (!FPoweredOn)
         return;
     FRemote = true;

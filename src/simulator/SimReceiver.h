@@ -115,8 +115,9 @@ public:
     // "QP" switches the receiver off; only this (someone at the front panel) switches it on.
     void PowerOn() { FPoweredOn = true; }
 
-    // Every command line received (without line end and SDU "*"); the step bytes as
-    // one-character lines.
+    // The command lines received (without line end and SDU "*"), the step bytes as
+    // one-character lines; the latest kReceivedLinesKept at most.
+    static constexpr qsizetype kReceivedLinesKept = 20000;
     QStringList ReceivedLines() const { return FReceivedLines; }
     void ClearReceivedLines() { FReceivedLines.clear(); }
     qint64 BytesReceived() const { return FBytesReceived; }
@@ -160,6 +161,7 @@ private:
 
     // Input and output (SimReceiver.cpp).
     void HandleLine(QByteArray line);
+    void RecordLine(const QString& line);
     void HandleStep(int direction);
     void Send(const QByteArray& line);
     void Emit(const QByteArray& bytes);

@@ -121,7 +121,7 @@ bool TDataModule1::MemQuery1Validate(int field, QVariant& value, TAssignOrigin o
         return true;
     const TCheckOutcome outcome =
         CheckMemoryField(MemoryFieldRule(FMemQuery1.Field(field).Name), value);
-    if (!outcome.Message.isEmpty() && ShowMessage)
+    if (!outcome.Accepted && ShowMessage)
         ShowMessage(outcome.Message);
     return outcome.Accepted;
 }

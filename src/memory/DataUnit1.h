@@ -75,7 +75,8 @@ public:
     QString StatusText(int panel) const { return FStatus[static_cast<std::size_t>(panel)]; }
     const QString& LastError() const { return FLastError; }
 
-    // Where "Conversion Error" and the like are shown; errors also go to ReportError.
+    // Where a refused grid entry is explained ("Conversion Error" and the like); errors also go
+    // to ReportError.
     std::function<void(const QString& text)> ShowMessage;
     TReportFn ReportError;
 

@@ -45,6 +45,13 @@ std::optional<double> NumberOf(const QVariant& value) {
     return ok ? std::optional<double>(number) : std::nullopt;
 }
 
+QString ListText(std::span<const char* const> list) {
+    QStringList texts;
+    for (const char* entry : list)
+        texts << QString::fromLatin1(entry);
+    return texts.join(u", "_s);
+}
+
 } // namespace
 
 const TFieldRule& MemoryFieldRule(QStringView field) {
@@ -62,45 +69,59 @@ bool CheckPickListValue(std::span<const char* const> pickList, const QString& te
 }
 
 TCheckOutcome CheckMemoryField(const TFieldRule& rule, QVariant& value) {
-    const TCheckOutcome rejected{false, {}};
     if (rule.Check == TFieldCheck::None)
         return {};
     if (IsEmptyText(value)) {
         value = QVariant();
         return {};
     }
+    const QString typed = value.toString();
+    const auto refused = [&rule, &typed](const QString& why) {
+        return TCheckOutcome{false, QString::fromLatin1(rule.Field) + u" \""_s + typed +
+                                        u"\" refused: "_s + why};
+    };
+    const auto range = [](double low, double high) {
+        return u"must be from "_s + QString::number(low) + u" to "_s + QString::number(high);
+    };
+    const QString conversionError = QString::fromLatin1(kConversionErrorText);
     switch (rule.Check) {
     case TFieldCheck::Frequency: {
         const std::optional<double> freq = NumberOf(value);
-        if (!freq || *freq < kMinFreqMHz || *freq > kMaxFreqMHz)
-            return rejected;
+        if (!freq)
+            return refused(conversionError);
+        if (*freq < kMinFreqMHz || *freq > kMaxFreqMHz)
+            return refused(range(kMinFreqMHz, kMaxFreqMHz));
         value = *freq;
         return {};
     }
     case TFieldCheck::Step: {
         const std::optional<double> step = NumberOf(value);
         if (!step)
-            return {false, QString::fromLatin1(kConversionErrorText)};
+            return refused(conversionError);
         if (*step < kMinStepKHz || *step > kMaxStepKHz)
-            return rejected;
-        value = value.toString(); // stored as typed
+            return refused(range(kMinStepKHz, kMaxStepKHz));
+        value = typed; // stored as typed
         return {};
     }
     case TFieldCheck::PickList:
-        return CheckPickListValue(rule.PickList, value.toString()) ? TCheckOutcome{} : rejected;
+        if (CheckPickListValue(rule.PickList, typed))
+            return {};
+        return refused(u"must be one of "_s + ListText(rule.PickList));
     case TFieldCheck::Flag:
         if (value.typeId() == QMetaType::Bool)
             return {};
-        if (!CheckPickListValue(rule.PickList, value.toString()))
-            return rejected;
+        if (!CheckPickListValue(rule.PickList, typed))
+            return refused(u"must be Y or empty"_s);
         value = true; // "Y"; the empty entry was taken as Null above
         return {};
     case TFieldCheck::Squelch: {
         const std::optional<qint64> squelch = value.typeId() == QMetaType::QString
-                                                  ? ParseInteger(value.toString())
+                                                  ? ParseInteger(typed)
                                                   : std::optional<qint64>(value.toLongLong());
-        if (!squelch || *squelch < 0 || *squelch > kMaxSquelch)
-            return rejected;
+        if (!squelch)
+            return refused(conversionError);
+        if (*squelch < 0 || *squelch > kMaxSquelch)
+            return refused(range(0, kMaxSquelch));
         value = static_cast<int>(*squelch);
         return {};
     }

@@ -6,8 +6,8 @@
 
 #include <span>
 
-// The checks on what the user types into a field of a memory bank table. A rejected value leaves
-// the field Null; only a STEP that is not a number says so.
+// The checks on what the user types into a field of a memory bank table. A refused value leaves
+// the field as it was, and the refusal says why.
 
 enum class TFieldCheck { None, Frequency, Step, PickList, Flag, Squelch };
 
@@ -36,5 +36,6 @@ const TFieldRule& MemoryFieldRule(QStringView field);
 bool CheckPickListValue(std::span<const char* const> pickList, const QString& text);
 
 // Checks a value typed for a field; on acceptance value holds what is stored (a number for
-// FREQ and SQUELCH, true for a flag typed "Y", Null for an empty text).
+// FREQ and SQUELCH, true for a flag typed "Y", Null for an empty text). A refusal's message
+// names the field, what was typed and what the field takes.
 TCheckOutcome CheckMemoryField(const TFieldRule& rule, QVariant& value);

@@ -54,6 +54,13 @@ bool PostOrCancel(TTableView& view) {
     return false;
 }
 
+bool StoreField(TTableView& view, QStringView field, const QVariant& value) {
+    if (!view.Edit())
+        return false;
+    view.SetField(field, value);
+    return PostOrCancel(view);
+}
+
 bool Flag(const TTableView& view, QStringView field) {
     return view.Value(field).toBool();
 }
@@ -360,9 +367,21 @@ TTransferResult TMemoryTransfer::Download(TDownloadMode mode) {
     TTransferResult result;
     if (RefusedWithoutLink(result))
         return result;
+    // The whole bank, whatever the memory view shows: every hundred cleared in the receiver must
+    // get all its channels back, and a changed row the view hides is still changed.
+    TTableView table(FData.Engine());
+    table.SetSql(AllRowsSql(FData.ViewState.CurrentTable));
+    if (!table.Open()) {
+        result.Outcome = TTransferOutcome::Failed;
+        result.Message = table.LastError();
+        return result;
+    }
+    QHash<int, int> rowOf;
+    for (int row = 0; table.MoveTo(row); ++row)
+        rowOf.insert(table.Value(u"MEM").toString().toInt(), row);
+
     TFrame frame(*this);
     StopActivity();
-    TTableView& view = FData.MemQuery1();
     for (int channel = 0; channel < kBankRows; ++channel) {
         Progress(u"Cancel"_s, channel);
         if (Cancelled()) {
@@ -379,19 +398,19 @@ TTransferResult TMemoryTransfer::Download(TDownloadMode mode) {
             FDriver.ClearMemoryBank(channel / 100);
             FDriver.GetDS();
         }
-        if (!Locate(channel)) {
+        if (!rowOf.contains(channel) || !table.MoveTo(rowOf.value(channel))) {
             result.NotDone << channel;
             continue;
         }
-        const bool changed = Flag(view, u"CHANGED");
-        if (view.Value(u"FREQ").isNull()) {
+        const bool changed = Flag(table, u"CHANGED");
+        if (table.Value(u"FREQ").isNull()) {
             if (changed)
-                FData.StoreField(u"CHANGED", false);
+                StoreField(table, u"CHANGED", false);
             continue;
         }
         if (mode == TDownloadMode::Changed && !changed)
             continue;
-        const TRxDat rec = RowRecord(view);
+        const TRxDat rec = RowRecord(table);
         if (!Writable(rec)) {
             result.NotDone << channel;
             continue;
@@ -401,7 +420,7 @@ TTransferResult TMemoryTransfer::Download(TDownloadMode mode) {
         // lost with the link stays marked for the next download.
         FDriver.GetDS();
         if (FDriver.Connected())
-            FData.StoreField(u"CHANGED", false);
+            StoreField(table, u"CHANGED", false);
         else
             result.NotDone << channel;
     }

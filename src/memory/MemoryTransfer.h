@@ -17,7 +17,8 @@ enum class TTransferOutcome {
     LinkLost,     // the link went down part way; NotDone names what was left
     NotConnected, // nothing was sent
     Refused,      // the row cannot be written as it is; nothing was sent
-    Failed,       // the receiver did not answer; the row was left as it was
+    Failed,       // the receiver did not answer, or the table could not be read; Message says
+                  // which when it is the table
 };
 
 struct TTransferResult {
@@ -70,7 +71,8 @@ public:
     // Reads every channel of the current bank (or 000-099) into the table. Rows not in the view
     // are skipped and reported. A channel is either read whole or left as it was.
     TTransferResult LoadFromReceiver(const TLoadOptions& options);
-    // Writes all non-blank rows (All: each hundred cleared first) or only those marked CHANGED.
+    // Writes all non-blank rows (All: each hundred cleared first) or only those marked CHANGED,
+    // of the whole bank table: the rows the memory view hides are written too.
     TTransferResult Download(TDownloadMode mode);
     // Writes the current row of source (MemQuery1 or the move window's table).
     TTransferResult WriteRow(TTableView& source);

@@ -93,43 +93,62 @@ void TestDataModule::fieldChecks_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("why"); // empty: taken; else the refusal's reason
 
+    // What row 010 holds before the edit; a refused value leaves it.
+    const QVariant freq(145.5);
+    const QVariant step(u"5.000"_s);
+    const QVariant mode(u"AM"_s);
     const QVariant null;
-    QTest::newRow("FREQ above 2600") << u"FREQ"_s << u"2600.000001"_s << null << QString();
-    QTest::newRow("FREQ below 0.01") << u"FREQ"_s << u"0.009"_s << null << QString();
-    QTest::newRow("FREQ 0.01") << u"FREQ"_s << u"0.01"_s << QVariant(0.01) << QString();
-    QTest::newRow("FREQ 2600") << u"FREQ"_s << u"2600"_s << QVariant(2600.0) << QString();
-    QTest::newRow("FREQ not a number") << u"FREQ"_s << u"12a"_s << null << QString();
-    QTest::newRow("STEP 1000") << u"STEP"_s << u"1000"_s << null << QString();
-    QTest::newRow("STEP not a number") << u"STEP"_s << u"abc"_s << null << u"Conversion Error"_s;
-    QTest::newRow("STEP 0.001") << u"STEP"_s << u"0.001"_s << QVariant(u"0.001"_s) << QString();
-    QTest::newRow("STEP 999") << u"STEP"_s << u"999"_s << QVariant(u"999"_s) << QString();
-    QTest::newRow("STEP below 0.001") << u"STEP"_s << u"0.0009"_s << null << QString();
-    QTest::newRow("MODE off the list") << u"MODE"_s << u"XYZ"_s << null << QString();
-    QTest::newRow("MODE FM") << u"MODE"_s << u"FM"_s << QVariant(u"FM"_s) << QString();
-    QTest::newRow("MODE fm kept as typed")
-        << u"MODE"_s << u"fm"_s << QVariant(u"fm"_s) << QString();
-    QTest::newRow("MODE emptied") << u"MODE"_s << QString() << null << QString();
-    QTest::newRow("BW 16") << u"BW"_s << u"16"_s << null << QString();
-    QTest::newRow("ATN auto") << u"ATN"_s << u"auto"_s << QVariant(u"auto"_s) << QString();
-    QTest::newRow("SSTEP X10") << u"SSTEP"_s << u"X10"_s << QVariant(u"X10"_s) << QString();
-    QTest::newRow("DM thru") << u"DM"_s << u"thru"_s << QVariant(u"thru"_s) << QString();
-    QTest::newRow("PASS Y") << u"PASS"_s << u"Y"_s << QVariant(true) << QString();
-    QTest::newRow("SELSCAN y") << u"SELSCAN"_s << u"y"_s << QVariant(true) << QString();
-    QTest::newRow("STADJ N") << u"STADJ"_s << u"N"_s << null << QString();
-    QTest::newRow("CHANGED YES") << u"CHANGED"_s << u"YES"_s << null << QString();
-    QTest::newRow("CHANGED Y") << u"CHANGED"_s << u"Y"_s << QVariant(true) << QString();
-    QTest::newRow("SQUELCH 300") << u"SQUELCH"_s << u"300"_s << null << QString();
-    QTest::newRow("SQUELCH 12") << u"SQUELCH"_s << u"12"_s << QVariant(12) << QString();
-    QTest::newRow("TEXT free") << u"TEXT"_s << u"any one"_s << QVariant(u"any one"_s) << QString();
+    const QString taken;
+    const QString freqRange = u"FREQ \"%1\" refused: must be from 0.01 to 2600"_s;
+    const QString stepRange = u"STEP \"%1\" refused: must be from 0.001 to 999"_s;
+    const QString flag = u"%1 \"%2\" refused: must be Y or empty"_s;
+    QTest::newRow("FREQ above 2600")
+        << u"FREQ"_s << u"2600.000001"_s << freq << freqRange.arg(u"2600.000001"_s);
+    QTest::newRow("FREQ below 0.01")
+        << u"FREQ"_s << u"0.009"_s << freq << freqRange.arg(u"0.009"_s);
+    QTest::newRow("FREQ 0.01") << u"FREQ"_s << u"0.01"_s << QVariant(0.01) << taken;
+    QTest::newRow("FREQ 2600") << u"FREQ"_s << u"2600"_s << QVariant(2600.0) << taken;
+    QTest::newRow("FREQ not a number")
+        << u"FREQ"_s << u"12a"_s << freq << u"FREQ \"12a\" refused: Conversion Error"_s;
+    QTest::newRow("STEP 1000") << u"STEP"_s << u"1000"_s << step << stepRange.arg(u"1000"_s);
+    QTest::newRow("STEP not a number")
+        << u"STEP"_s << u"abc"_s << step << u"STEP \"abc\" refused: Conversion Error"_s;
+    QTest::newRow("STEP 0.001") << u"STEP"_s << u"0.001"_s << QVariant(u"0.001"_s) << taken;
+    QTest::newRow("STEP 999") << u"STEP"_s << u"999"_s << QVariant(u"999"_s) << taken;
+    QTest::newRow("STEP below 0.001")
+        << u"STEP"_s << u"0.0009"_s << step << stepRange.arg(u"0.0009"_s);
+    QTest::newRow("MODE off the list")
+        << u"MODE"_s << u"XYZ"_s << mode
+        << u"MODE \"XYZ\" refused: must be one of FM, AM, LSB, USB, CW, sAM, sAL, sAH"_s;
+    QTest::newRow("MODE FM") << u"MODE"_s << u"FM"_s << QVariant(u"FM"_s) << taken;
+    QTest::newRow("MODE fm kept as typed") << u"MODE"_s << u"fm"_s << QVariant(u"fm"_s) << taken;
+    QTest::newRow("MODE emptied") << u"MODE"_s << QString() << null << taken;
+    QTest::newRow("BW 16")
+        << u"BW"_s << u"16"_s << QVariant(u"15"_s)
+        << u"BW \"16\" refused: must be one of 0.5, 3.0, 6.0, 15, 30, 110, 220"_s;
+    QTest::newRow("ATN auto") << u"ATN"_s << u"auto"_s << QVariant(u"auto"_s) << taken;
+    QTest::newRow("SSTEP X10") << u"SSTEP"_s << u"X10"_s << QVariant(u"X10"_s) << taken;
+    QTest::newRow("DM thru") << u"DM"_s << u"thru"_s << QVariant(u"thru"_s) << taken;
+    QTest::newRow("PASS Y") << u"PASS"_s << u"Y"_s << QVariant(true) << taken;
+    QTest::newRow("SELSCAN y") << u"SELSCAN"_s << u"y"_s << QVariant(true) << taken;
+    QTest::newRow("STADJ N") << u"STADJ"_s << u"N"_s << QVariant(true)
+                             << flag.arg(u"STADJ"_s, u"N"_s);
+    QTest::newRow("CHANGED YES") << u"CHANGED"_s << u"YES"_s << null
+                                 << flag.arg(u"CHANGED"_s, u"YES"_s);
+    QTest::newRow("CHANGED Y") << u"CHANGED"_s << u"Y"_s << QVariant(true) << taken;
+    QTest::newRow("SQUELCH 300") << u"SQUELCH"_s << u"300"_s << QVariant(5)
+                                 << u"SQUELCH \"300\" refused: must be from 0 to 255"_s;
+    QTest::newRow("SQUELCH 12") << u"SQUELCH"_s << u"12"_s << QVariant(12) << taken;
+    QTest::newRow("TEXT free") << u"TEXT"_s << u"any one"_s << QVariant(u"any one"_s) << taken;
 }
 
 void TestDataModule::fieldChecks() {
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QVariant, stored);
-    QFETCH(QString, message);
+    QFETCH(QString, why);
     TModuleFixture f;
     QVERIFY(f.Create());
     QVERIFY(f.Module.Q1(u"UPDATE MemoryBank0.dbf SET FREQ = 145.5, MODE = 'AM', STEP = '5.000', "
@@ -139,10 +158,15 @@ void TestDataModule::fieldChecks() {
     // The grid's way in: the user's edit, posted at once.
     TTableModel& grid = f.Module.DataSource1();
     const QModelIndex cell = grid.index(f.View().RecNo(), f.View().FieldIndex(field));
-    QVERIFY(grid.setData(cell, typed));
+    QCOMPARE(grid.setData(cell, typed), why.isEmpty());
     QCOMPARE(f.View().Value(field), stored);
     QCOMPARE(f.Stored(field, u"010"_s).isNull(), stored.isNull());
-    QCOMPARE(f.Messages.join(u'|'), message);
+    QCOMPARE(f.Messages.join(u'|'), why);
+    // A refusal leaves the row untouched: not marked, not in the middle of an edit.
+    if (!why.isEmpty()) {
+        QCOMPARE(f.View().State(), TViewState::Browse);
+        QVERIFY(f.Stored(u"CHANGED"_s, u"010"_s).isNull());
+    }
 }
 
 void TestDataModule::programmaticEditSkipsChecks() {
@@ -170,8 +194,8 @@ void TestDataModule::changedBookkeeping_data() {
     QTest::newRow("frequency typed into a blank row")
         << false << u"FREQ"_s << QVariant(u"145.5"_s) << QVariant(true);
     QTest::newRow("mode") << true << u"MODE"_s << QVariant(u"AM"_s) << QVariant(true);
-    QTest::newRow("a rejected mode still changes the row")
-        << true << u"MODE"_s << QVariant(u"ZZ"_s) << QVariant(true);
+    QTest::newRow("a refused mode leaves the row unmarked")
+        << true << u"MODE"_s << QVariant(u"ZZ"_s) << null;
     QTest::newRow("pass flag") << true << u"PASS"_s << QVariant(u"Y"_s) << QVariant(true);
     QTest::newRow("squelch never") << true << u"SQUELCH"_s << QVariant(u"20"_s) << null;
     QTest::newRow("the same text again") << true << u"TEXT"_s << QVariant(u"OLD"_s) << null;

@@ -17,11 +17,17 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
+
+#include <functional>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +42,10 @@ struct TMemFormFixture {
     explicit TMemFormFixture(const TSimOptions& options = {})
         : Panel({}, options) {
         Panel.Form->Driver()->SetBankPauseMs = 0;
+        // As the program wires it: what the table refuses is explained in the messages window.
+        Data.ShowMessage = [this](const QString& text) {
+            Panel.Form->AddMessage(text);
+        };
         if (!Data.DataModule1Create())
             qFatal("tables: %s", qPrintable(Data.LastError()));
         Form = std::make_unique<TMemForm>(*Panel.Form, Data);
@@ -83,6 +93,19 @@ void AnswerNextDialog(const QString& buttonName) {
         timer->deleteLater();
     });
     timer->start(10);
+}
+
+// Every seventh channel used, each on a frequency of its own, marked CHANGED; the others blank.
+// Some texts say TOWER, some rows have PASS or SELSCAN, so that every restricted view hides
+// used channels.
+bool FillEverySeventhChannel(TMemFormFixture& f) {
+    return f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = NULL, TEXT = NULL, MODE = NULL, BW = NULL, "
+                 u"ATN = NULL, STEP = NULL, PASS = NULL, SELSCAN = NULL, CHANGED = NULL"_s) &&
+           f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 100 + CAST(MEM AS INTEGER) / 1000.0, "
+                 u"MODE = 'FM', BW = '15', ATN = '0', STEP = '5.000', "
+                 u"TEXT = CASE WHEN CAST(MEM AS INTEGER) % 9 = 0 THEN 'TOWER' ELSE 'BASE' END, "
+                 u"PASS = CAST(MEM AS INTEGER) % 2 = 0, SELSCAN = CAST(MEM AS INTEGER) % 5 = 0, "
+                 u"CHANGED = TRUE WHERE CAST(MEM AS INTEGER) % 7 = 0"_s);
 }
 
 } // namespace
@@ -370,6 +393,82 @@ private Q_SLOTS:
         QCOMPARE(f.View().Value(u"CHANGED").toBool(), false);
     }
 
+    // A download works on the whole bank table whatever the view shows; the view is left as the
+    // user had it.
+    void downloadIgnoresTheView_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("choice");
+        for (const QString& choice : {u"AllButton"_s, u"ChangedButton"_s})
+            for (const QString& view :
+                 {u"hundred"_s, u"quick filter"_s, u"PASS"_s, u"SELSCAN"_s, u"blanks hidden"_s})
+                QTest::addRow("%s, %s", qPrintable(view), qPrintable(choice)) << view << choice;
+    }
+
+    void downloadIgnoresTheView() {
+        QFETCH(QString, view);
+        QFETCH(QString, choice);
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        QVERIFY(FillEverySeventhChannel(f));
+        // A receiver channel the table has blank: All clears it, Changed leaves it.
+        TRxDat kept = f.Panel.Receiver.Memory(0, 1);
+        kept.Empty = false;
+        kept.Freq = 77.5;
+        f.Panel.Receiver.SetMemory(0, 1, kept);
+        const std::map<QString, std::function<void()>> restrict = {
+            {u"hundred"_s,
+             [&f] {
+                 f.Form->SubSelectHundred(1);
+             }},
+            {u"quick filter"_s,
+             [&f] {
+                 f.Find<QLineEdit>(u"Edit1"_s)->setText(u"tow"_s);
+                 f.Find<QToolButton>(u"SubSelectButton"_s)->click();
+             }},
+            {u"PASS"_s,
+             [&f] {
+                 f.Form->TitleClicked(14);
+             }},
+            {u"SELSCAN"_s,
+             [&f] {
+                 f.Form->TitleClicked(15);
+             }},
+            {u"blanks hidden"_s,
+             [&f] {
+                 f.MenuItem(u"PopupMenu2"_s, u"Hide Blanks"_s)->trigger();
+             }},
+        };
+        restrict.at(view)();
+        const QString sql = f.View().Sql();
+        const int shown = f.View().RecordCount();
+        QVERIFY(shown < kBankRows);
+
+        f.Answers().ConfirmAnswer = true;
+        AnswerNextDialog(choice);
+        f.Find<QToolButton>(u"ToolButton4"_s)->click();
+
+        const bool all = choice == u"AllButton"_s;
+        for (int channel = 0; channel < kBankRows; ++channel) {
+            const TRxDat held = f.Panel.Receiver.Memory(0, channel);
+            if (channel % 7 == 0) {
+                QVERIFY2(!held.Empty, qPrintable(FormatMemNumber(channel)));
+                QCOMPARE(held.Freq, 100 + channel / 1000.0);
+            } else if (all) {
+                QVERIFY2(held.Empty, qPrintable(FormatMemNumber(channel)));
+            }
+        }
+        if (!all)
+            QCOMPARE(f.Panel.Receiver.Memory(0, 1).Freq, 77.5);
+        QCOMPARE(f.Answers().Errors, QStringList()); // every channel was written
+        QCOMPARE(f.Data.Engine()
+                     .QueryValue(u"SELECT count(*) FROM MemoryBank0.dbf WHERE CHANGED"_s)
+                     .value_or(-1)
+                     .toInt(),
+                 0);
+        QCOMPARE(f.View().Sql(), sql);
+        QCOMPARE(f.View().RecordCount(), shown);
+    }
+
     void writeOneRowShowsItOnTheMainWindow() {
         TMemFormFixture f;
         QVERIFY(
@@ -455,8 +554,10 @@ private Q_SLOTS:
         f.Find<QCheckBox>(u"cbMultiSelect"_s)->setChecked(true);
         TMemoryGrid& grid = *f.Form->Grid();
         for (const int row : {5, 7, 9})
-            grid.selectionModel()->select(grid.model()->index(row, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            grid.selectionModel()->select(
+                grid.model()->index(row, 0),
+                (row == 5 ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Select) |
+                    QItemSelectionModel::Rows);
         f.Find<QToolButton>(u"ToolButton6"_s)->click();
         for (const auto& [channel, squelch] :
              {std::pair{5, QVariant(40)}, {6, QVariant()}, {7, QVariant(40)}, {9, QVariant(40)}}) {
@@ -491,16 +592,252 @@ private Q_SLOTS:
         QCOMPARE(f.Data.ViewState.CurrentTable, u"MemoryBank0.dbf"_s);
 
         QVERIFY(f.Panel.Open());
+        QVERIFY(f.Sql(u"UPDATE MemoryBank1.dbf SET FREQ = 433.5, TEXT = 'BANKONE' WHERE MEM = "
+                      u"'005'"_s));
+        f.Form->SubSelectHundred(2);
+        QCOMPARE(f.Find<QLabel>(u"StatusPanel0"_s)->text(), u"100 Memories showing"_s);
+        // The receiver's pause after the bank command, with the wait cursor up throughout.
+        TAR5000& driver = *f.Panel.Form->Driver();
+        driver.SetBankPauseMs = 100;
+        bool waitCursorAtCommand = false;
+        driver.OnTxLine = [&waitCursorAtCommand](const QString& line) {
+            if (line.startsWith(u"BN"_s))
+                waitCursorAtCommand = QApplication::overrideCursor() &&
+                                      QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        };
         bank1->click();
+        driver.OnTxLine = nullptr;
+        QVERIFY(waitCursorAtCommand);
+        QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(f.Panel.Receiver.CurrentBank(), 1);
         QCOMPARE(f.Data.ViewState.CurrentTable, u"MemoryBank1.dbf"_s);
         QCOMPARE(f.View().Sql(), u"SELECT * FROM MemoryBank1.dbf ORDER BY MEM"_s);
+        QCOMPARE(f.Form->windowTitle(), f.View().Sql());
+        QCOMPARE(f.Find<QLabel>(u"StatusPanel0"_s)->text(), u"1000 Memories showing"_s);
+        QCOMPARE(f.Find<QLabel>(u"StatusPanel1"_s)->text(), u"Read/Write"_s);
+        const QAbstractItemModel& grid = *f.Form->Grid()->model();
+        const QModelIndex text = grid.index(5, f.Form->Grid()->FieldOfGridColumn(2));
+        QCOMPARE(text.data().toString(), u"BANKONE"_s);
 
         // Opening the link again picks the table of the bank the receiver reports.
         f.Data.ViewState.CurrentTable = u"MemoryBank0.dbf"_s;
         f.Form->SelectBankTable();
         QCOMPARE(f.Data.ViewState.CurrentTable, u"MemoryBank1.dbf"_s);
         QVERIFY(bank1->isChecked());
+    }
+
+    // With no channel in the panel, "Current Mem", a click on the panel and a rebuild of the
+    // indexes all go to channel 000.
+    void currentMemoryWithAnEmptyPanel_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Current Mem") << u"Current Mem"_s;
+        QTest::newRow("panel click") << u"MemIdentPanel"_s;
+        QTest::newRow("Rebuild Database Indexes") << u"Rebuild Database Indexes"_s;
+    }
+
+    void currentMemoryWithAnEmptyPanel() {
+        QFETCH(QString, how);
+        TMemFormFixture f;
+        f.Answers().ConfirmAnswer = true;
+        const auto run = [&f, &how] {
+            if (how == u"MemIdentPanel"_s)
+                f.Find<QToolButton>(how)->click();
+            else if (how == u"Current Mem"_s)
+                f.MenuItem(u"NavMenu"_s, how)->trigger();
+            else
+                f.MenuItem(u"FileMenu"_s, how)->trigger();
+        };
+        TMemoryGrid& grid = *f.Form->Grid();
+        const auto rowShown = [&grid](int row) {
+            const QModelIndex index = grid.model()->index(row, 0);
+            return grid.currentIndex().row() == row &&
+                   grid.visualRect(index).intersects(grid.viewport()->rect());
+        };
+        f.Form->ShowChannel(u"640"_s);
+        QVERIFY(f.Form->LocateChannel(500));
+        run();
+        QCOMPARE(f.Mem(), u"640"_s);
+        QVERIFY(rowShown(640));
+
+        // The user has scrolled away from the top, wherever the current row is.
+        f.Form->ShowChannel(QString());
+        for (const int from : {500, 0}) {
+            QVERIFY(f.Form->LocateChannel(from));
+            grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+            QVERIFY(!rowShown(0));
+            run();
+            QCOMPARE(f.Mem(), u"000"_s);
+            QVERIFY2(rowShown(0), qPrintable(QString::number(from)));
+        }
+    }
+
+    // The overwrite question is asked for the file that is really written, with ".dbf" added.
+    void saveTableAsAsksBeforeOverwriting() {
+        TMemFormFixture f;
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 145.5 WHERE MEM = '001'"_s));
+        const QString chosen = f.Home.Path(u"saved"_s);
+        const QString written = chosen + u".dbf"_s;
+        QVERIFY(WriteBytes(written, "keep me"));
+        f.Answers().SaveAnswer = chosen;
+        f.Answers().ConfirmAnswer = false;
+        f.MenuItem(u"FileMenu"_s, u"&Save Table As"_s)->trigger();
+        QCOMPARE(f.Answers().ConfirmAsked.size(), 1);
+        QVERIFY2(f.Answers().ConfirmAsked.first().contains(u"saved.dbf"_s),
+                 qPrintable(f.Answers().ConfirmAsked.first()));
+        QCOMPARE(ReadBytes(written), QByteArray("keep me"));
+
+        f.Answers().ConfirmAnswer = true;
+        f.MenuItem(u"FileMenu"_s, u"&Save Table As"_s)->trigger();
+        QCOMPARE(f.Answers().ConfirmAsked.size(), 2);
+        QVERIFY(ReadBytes(written) != QByteArray("keep me"));
+        QVERIFY(f.Answers().Errors.isEmpty());
+
+        // A name the dialog already asked about, or a new file, is not asked again.
+        f.Answers().SaveAnswer = written;
+        f.MenuItem(u"FileMenu"_s, u"&Save Table As"_s)->trigger();
+        f.Answers().SaveAnswer = f.Home.Path(u"fresh"_s);
+        f.MenuItem(u"FileMenu"_s, u"&Save Table As"_s)->trigger();
+        QCOMPARE(f.Answers().ConfirmAsked.size(), 2);
+        QVERIFY(QFileInfo::exists(f.Home.Path(u"fresh.dbf"_s)));
+    }
+
+    // While the main window scans or searches, nothing in this window can start work on the
+    // receiver; looking at the table, and closing the window, still can. Auto-tune alone is not
+    // busy.
+    void busyMainWindow() {
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 145.5, STEP = '12.500' WHERE MEM = "
+                      u"'042'"_s));
+        const QList<QAction*> receiverItems = {
+            f.MenuItem(u"FileMenu"_s, u"&Upload From Rx"_s),
+            f.MenuItem(u"FileMenu"_s, u"&Download to Rx"_s),
+            f.Find<QMenu>(u"BlankABank"_s)->menuAction(),
+        };
+        const QList<QWidget*> receiverControls = {f.Find<QToolButton>(u"UploadToolButton"_s),
+                                                  f.Find<QToolButton>(u"ToolButton4"_s),
+                                                  f.Find<QRadioButton>(u"Bank0RadioButton"_s),
+                                                  f.Find<QRadioButton>(u"Bank1RadioButton"_s)};
+        const QList<QWidget*> alwaysUsable = {
+            f.Find<QToolButton>(u"FileButton"_s),          f.Find<QToolButton>(u"NavButton"_s),
+            f.Find<QToolButton>(u"ToolButton18"_s),        f.Find<QToolButton>(u"NavNext"_s),
+            f.Find<QToolButton>(u"ToolButtonFilterOff"_s), f.Find<QLineEdit>(u"Edit1"_s),
+            f.Find<QToolButton>(u"ToolButton2"_s)};
+        const auto receiverUsable = [&](bool usable) {
+            for (QAction* item : receiverItems)
+                if (item->isEnabled() != usable)
+                    return false;
+            for (QWidget* control : receiverControls)
+                if (control->isEnabled() != usable)
+                    return false;
+            return true;
+        };
+        const auto othersUsable = [&] {
+            for (QWidget* control : alwaysUsable)
+                if (!control->isEnabled())
+                    return false;
+            return f.MenuItem(u"NavMenu"_s, u"Next Record"_s)->isEnabled();
+        };
+
+        f.Panel.Find<QAbstractButton>(u"LockUpTuneSpeedButton"_s)->click();
+        QVERIFY(f.Panel.Find<QAbstractButton>(u"LockUpTuneSpeedButton"_s)->isChecked());
+        QVERIFY(!f.Form->MainBusy());
+        QVERIFY(receiverUsable(true));
+        f.Panel.Find<QAbstractButton>(u"LockUpTuneSpeedButton"_s)->click();
+
+        for (bool TRunFlags::*flag :
+             {&TRunFlags::ScanRunning, &TRunFlags::SelectScanRunning, &TRunFlags::SearchRunning}) {
+            f.Panel.Form->RunFlags().*flag = true;
+            QTRY_VERIFY(receiverUsable(false));
+            QVERIFY(othersUsable());
+            // Started anyway (between two looks at the state, or from another window): nothing
+            // is asked and nothing is sent, and the user is told why.
+            f.Panel.Receiver.ClearReceivedLines();
+            f.Panel.Messages.clear();
+            int dialogs = 0;
+            QTimer dismiss;
+            QObject::connect(&dismiss, &QTimer::timeout, &dismiss, [&dialogs] {
+                if (QWidget* dialog = QApplication::activeModalWidget()) {
+                    ++dialogs;
+                    dialog->close();
+                }
+            });
+            dismiss.start(10);
+            TMemoryTransferController& transfers = *f.Form->Transfers();
+            QVERIFY(f.Form->LocateChannel(42));
+            transfers.LoadFromReceiver();
+            transfers.DownloadToReceiver();
+            transfers.RefreshRow();
+            transfers.WriteRow(f.View());
+            f.Form->SwitchBank(1);
+            QTest::keyClick(f.Form->Grid(), Qt::Key_Return, Qt::ControlModifier);
+            // A line sent now arrives after anything the attempts sent.
+            f.Panel.Form->Driver()->SetSquelch(7);
+            QTRY_VERIFY(!f.Sent().isEmpty() && f.Sent().last().startsWith(u"RQ"_s));
+            QCOMPARE(dialogs, 0);
+            QVERIFY2(f.Sent().size() == 1, qPrintable(f.Sent().join(u' ')));
+            QVERIFY(f.Answers().Errors.isEmpty());
+            QVERIFY(f.Panel.Messages.contains(u"Stop Scan First"_s));
+            QCOMPARE(f.Data.ViewState.CurrentTable, u"MemoryBank0.dbf"_s);
+            f.Panel.Form->RunFlags().*flag = false;
+            QTRY_VERIFY(receiverUsable(true));
+        }
+    }
+
+    // A value the checks refuse, typed through the grid's editor, leaves the channel as it was,
+    // in the table and on screen, and the messages window says why.
+    void refusedValueTypedIntoTheGrid_data() {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("FREQ not a number") << u"FREQ"_s << u"abc"_s << u"Conversion Error"_s;
+        QTest::newRow("FREQ out of range") << u"FREQ"_s << u"5000"_s << u"0.01 to 2600"_s;
+        QTest::newRow("STEP out of range") << u"STEP"_s << u"1000"_s << u"0.001 to 999"_s;
+        QTest::newRow("MODE off the list") << u"MODE"_s << u"XYZ"_s << u"FM, AM"_s;
+    }
+
+    void refusedValueTypedIntoTheGrid() {
+        QFETCH(QString, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, why);
+        TMemFormFixture f;
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 145.5, STEP = '12.500', MODE = 'AM', "
+                      u"CHANGED = NULL WHERE MEM = '042'"_s));
+        TMemoryGrid& grid = *f.Form->Grid();
+        const QModelIndex cell =
+            grid.model()->index(42, grid.FieldOfGridColumn(grid.GridColumnOf(column)));
+        const QString shownBefore = cell.data().toString();
+        const QVariant storedBefore =
+            f.Data.Engine()
+                .QueryValue(u"SELECT "_s + column + u" FROM MemoryBank0.dbf WHERE MEM = '042'"_s)
+                .value_or(0);
+        f.Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.Form.get()));
+        grid.setFocus();
+        grid.setCurrentIndex(cell);
+        QCOMPARE(QApplication::focusWidget(), &grid);
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QVERIFY(QApplication::focusWidget() != &grid); // the editor has the keys
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ShiftModifier);
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), &grid);
+
+        QCOMPARE(f.Data.Engine()
+                     .QueryValue(u"SELECT "_s + column +
+                                 u" FROM MemoryBank0.dbf WHERE MEM = "
+                                 u"'042'"_s)
+                     .value_or(0),
+                 storedBefore);
+        QVERIFY(f.Form->LocateChannel(42));
+        QVERIFY(f.View().Value(u"CHANGED").isNull());
+        QCOMPARE(grid.model()->index(42, cell.column()).data().toString(), shownBefore);
+        QVERIFY(!shownBefore.isEmpty());
+        QCOMPARE(f.Panel.Messages.size(), 1);
+        QVERIFY2(f.Panel.Messages.first().contains(why) && f.Panel.Messages.first().contains(typed),
+                 qPrintable(f.Panel.Messages.first()));
     }
 
     void keysAndGridMenu() {

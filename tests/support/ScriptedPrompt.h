@@ -16,7 +16,11 @@ struct TScriptedPrompt final : TPrompt {
 
     void Information(const QString&, const QString& text) override { Errors.append(text); }
     void Error(const QString&, const QString& text) override { Errors.append(text); }
-    bool Confirm(const QString&, const QString&) override { return ConfirmAnswer; }
+    QStringList ConfirmAsked; // the text of every question
+    bool Confirm(const QString&, const QString& text) override {
+        ConfirmAsked.append(text);
+        return ConfirmAnswer;
+    }
     QString SaveFileName(const QString& caption, const QString& folder, const QString& defaultName,
                          const QString& filter) override {
         SaveAsked = {caption, folder, defaultName, filter};

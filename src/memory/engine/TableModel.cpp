@@ -65,7 +65,11 @@ bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int r
         Q_EMIT EditFailed(FView.LastError());
         return false;
     }
-    FView.SetField(index.column(), value, TAssignOrigin::User);
+    // A refused value leaves the row as it was; whoever refused it has said why.
+    if (!FView.SetField(index.column(), value, TAssignOrigin::User)) {
+        FView.Cancel();
+        return false;
+    }
     if (!FView.Post()) {
         const QString error = FView.LastError();
         FView.Cancel();

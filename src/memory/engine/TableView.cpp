@@ -509,18 +509,15 @@ bool TTableView::SetField(int field, const QVariant& value, TAssignOrigin origin
     if (info.Kind == TFieldKind::Text && info.Size > 0 && assigned.typeId() == QMetaType::QString &&
         assigned.toString().size() > info.Size)
         assigned = assigned.toString().left(info.Size);
-    bool accepted = true;
-    if (OnValidate) {
-        accepted = OnValidate(*this, field, assigned, origin);
-        if (!accepted)
-            assigned = QVariant();
-    }
+    // A refused value changes nothing: the field keeps what it held.
+    if (OnValidate && !OnValidate(*this, field, assigned, origin))
+        return Fail(u"Field "_s + info.Name + u": value refused"_s);
     const QVariant previous = FBuffer.value(field);
     FBuffer[field] = assigned;
     FModified[static_cast<std::size_t>(field)] = true;
     if (!SameValue(previous, assigned) && OnFieldChange)
         OnFieldChange(*this, field);
-    return accepted;
+    return true;
 }
 
 bool TTableView::SetField(QStringView name, const QVariant& value, TAssignOrigin origin) {

@@ -99,8 +99,8 @@ public:
 
     bool Edit();
     bool Append();
-    // Assigns a field of the edit buffer. OnValidate may reject the value, which leaves the
-    // field Null; the result says whether the value was taken.
+    // Assigns a field of the edit buffer. OnValidate may refuse the value, which leaves the
+    // field as it was; the result says whether the value was taken.
     bool SetField(int field, const QVariant& value, TAssignOrigin origin = TAssignOrigin::Program);
     bool SetField(QStringView name, const QVariant& value,
                   TAssignOrigin origin = TAssignOrigin::Program);
@@ -125,7 +125,8 @@ public:
     bool SetFiltered(bool filtered);
     bool Filtered() const { return FFiltered; }
 
-    // Single-handler hooks. OnValidate may change the value it is given.
+    // Single-handler hooks. OnValidate may change the value it is given; when it refuses one, it
+    // tells the user why.
     std::function<bool(TTableView& view, int field, QVariant& value, TAssignOrigin origin)>
         OnValidate;
     std::function<void(TTableView& view, int field)> OnFieldChange;

@@ -1,6 +1,7 @@
 #include "MemForm.h"
 
 #include "AR5000.h"
+#include "BusyWindow.h"
 #include "ColorNumber.h"
 #include "DataUnit1.h"
 #include "FormPlacement.h"
@@ -140,13 +141,10 @@ void TMemForm::BuildGrid() {
                 if (current.isValid() && current.row() != view.RecNo())
                     view.MoveTo(current.row());
             });
-    connect(&view, &TTableView::CurrentChanged, this, [this](int row) {
-        const QModelIndex current = FGrid->currentIndex();
-        if (row < 0 || (current.isValid() && current.row() == row))
-            return;
-        const int column = current.isValid() ? current.column() : FGrid->FieldOfGridColumn(0);
-        FGrid->setCurrentIndex(FGrid->model()->index(row, std::max(column, 0)));
-    });
+    connect(&view, &TTableView::CurrentChanged, this, &TMemForm::FollowCurrentRow);
+    // The view chooses its row before the grid is told of the new rows: the grid catches up.
+    connect(&FData.DataSource1(), &QAbstractItemModel::modelReset, this,
+            [this, &view] { FollowCurrentRow(view.RecNo()); });
     connect(&FData.DataSource1(), &TTableModel::EditFailed, this,
             [this](const QString& error) { FMain.AddMessage(error); });
 }
@@ -179,16 +177,18 @@ void TMemForm::BuildMenus() {
 
     FFileMenu = new QMenu(u"&File"_s, this);
     FFileMenu->setObjectName(u"FileMenu"_s);
-    connect(Action(FFileMenu, u"&Upload From Rx"_s, u"Upload ALL memories into table"_s),
-            &QAction::triggered, FTransfers, &TMemoryTransferController::LoadFromReceiver);
+    QAction* upload = Action(FFileMenu, u"&Upload From Rx"_s, u"Upload ALL memories into table"_s);
+    connect(upload, &QAction::triggered, FTransfers, &TMemoryTransferController::LoadFromReceiver);
     connect(Action(FFileMenu, u"&Save Table As"_s,
                    u"Save ALL current table (Export generally better)"_s),
             &QAction::triggered, FMaintenance, &TMemoryMaintenance::SaveTableAs);
     FFileMenu->addSeparator();
     connect(Action(FFileMenu, u"&Open Table"_s, u"Load in a saved table"_s), &QAction::triggered,
             FMaintenance, &TMemoryMaintenance::OpenTable);
-    connect(Action(FFileMenu, u"&Download to Rx"_s, u"Download ALL or CHANGED records to Rx"_s),
-            &QAction::triggered, FTransfers, &TMemoryTransferController::DownloadToReceiver);
+    QAction* download =
+        Action(FFileMenu, u"&Download to Rx"_s, u"Download ALL or CHANGED records to Rx"_s);
+    connect(download, &QAction::triggered, FTransfers,
+            &TMemoryTransferController::DownloadToReceiver);
     FFileMenu->addSeparator();
     connect(Action(FFileMenu, u"&Blank Table"_s, u"Blank entire table CARE!"_s),
             &QAction::triggered, FMaintenance, &TMemoryMaintenance::BlankTable);
@@ -202,6 +202,7 @@ void TMemForm::BuildMenus() {
     for (int hundred = 0; hundred < kHundreds; ++hundred)
         connect(blankBank->addAction(QString::number(hundred)), &QAction::triggered, this,
                 [this, hundred] { FMaintenance->BlankBank(hundred); });
+    FReceiverActions << upload << download << blankBank->menuAction();
     FFileMenu->addSeparator();
     later(Action(FFileMenu, u"&Export"_s, u"Export current sub selection"_s));
     QMenu* import = FFileMenu->addMenu(u"&Import"_s);
@@ -227,7 +228,7 @@ void TMemForm::BuildMenus() {
     FNavMenu = new QMenu(u"&Nav"_s, this);
     FNavMenu->setObjectName(u"NavMenu"_s);
     connect(Action(FNavMenu, u"Current Mem"_s, u"Locate table to Rx current mem"_s),
-            &QAction::triggered, this, [this] { LocateChannel(ShownChannel().toInt()); });
+            &QAction::triggered, this, &TMemForm::GoToCurrentMemory);
     TTableView& view = FData.MemQuery1();
     connect(Action(FNavMenu, u"First Record"_s), &QAction::triggered, this,
             [&view] { view.First(); });
@@ -248,10 +249,14 @@ void TMemForm::BuildMenus() {
         QAction* item = FHelpMenu->addAction(text);
         const auto same = std::find_if(mainItems.begin(), mainItems.end(),
                                        [&text](const QAction* a) { return a->text() == text; });
-        if (same == mainItems.end())
+        if (same == mainItems.end()) {
             later(item);
-        else
-            connect(item, &QAction::triggered, *same, &QAction::trigger);
+            continue;
+        }
+        connect(item, &QAction::triggered, *same, &QAction::trigger);
+        // The version is asked of the receiver.
+        if (text.contains(u"Version Info"_s))
+            FReceiverActions << item;
     }
 
     // Jump by hundreds, and sub-select a hundred: both carry "Hide Blanks" and "Show All".
@@ -305,7 +310,6 @@ void TMemForm::BuildToolBars() {
         QToolBar* toolBar = addToolBar(title);
         toolBar->setObjectName(title.trimmed() + u"Band"_s);
         toolBar->setMovable(false);
-        FToolBars << toolBar;
         return toolBar;
     };
     const auto dropButton = [this](QToolBar* toolBar, const QString& name, const QString& text,
@@ -339,14 +343,14 @@ void TMemForm::BuildToolBars() {
         QObject::connect(button, &QToolButton::clicked, button, slot);
         return button;
     };
-    add(disk, ToolButton(u"UploadToolButton"_s, u"Load"_s, u"|Load From Rx"_s),
-        [this] { FTransfers->LoadFromReceiver(); });
+    FReceiverControls << add(disk, ToolButton(u"UploadToolButton"_s, u"Load"_s, u"|Load From Rx"_s),
+                             [this] { FTransfers->LoadFromReceiver(); });
     add(disk, ToolButton(u"ToolButton2"_s, u"Save"_s, u"|Save Table As"_s),
         [this] { FMaintenance->SaveTableAs(); });
     add(disk, ToolButton(u"ToolButton3"_s, u"Open"_s, u"|Import Table"_s),
         [this] { FMaintenance->OpenTable(); });
-    add(disk, ToolButton(u"ToolButton4"_s, u"Send"_s, u"|Download to Rx"_s),
-        [this] { FTransfers->DownloadToReceiver(); });
+    FReceiverControls << add(disk, ToolButton(u"ToolButton4"_s, u"Send"_s, u"|Download to Rx"_s),
+                             [this] { FTransfers->DownloadToReceiver(); });
 
     // The info band has a row of its own: the hints it shows are long.
     addToolBarBreak();
@@ -358,7 +362,7 @@ void TMemForm::BuildToolBars() {
     info->addWidget(FInfoPanel);
     FMemIdentPanel = ToolButton(u"MemIdentPanel"_s, {}, u"|Click to locate table"_s);
     FMemIdentPanel->setMinimumWidth(40);
-    add(info, FMemIdentPanel, [this] { LocateChannel(ShownChannel().toInt()); });
+    add(info, FMemIdentPanel, [this] { GoToCurrentMemory(); });
     QToolButton* sql = ToolButton(u"ToolButtonSQL"_s, u"SQL"_s,
                                   u"[Ctrl-Shift-Q]|Build/choose complex sub-selections, edit "
                                   u"and save SQL"_s);
@@ -381,7 +385,7 @@ void TMemForm::BuildToolBars() {
     add(nav, ToolButton(u"NavLast"_s, u">|"_s, u"Last"_s), [this] { FData.MemQuery1().Last(); });
     const auto jumpToMask = [this] {
         if (!FMaskEdit1->text().isEmpty())
-            LocateChannel(FMaskEdit1->text().toInt());
+            GoToChannel(FMaskEdit1->text().toInt());
     };
     add(nav, ToolButton(u"BitButtonAcceptControls1"_s, u"Mem"_s, u"|Jump to mem"_s), jumpToMask);
     FMaskEdit1 = new QLineEdit(this);
@@ -480,6 +484,14 @@ void TMemForm::ApplyColours() {
 int TMemForm::CurrentChannel() const {
     TTableView& view = FData.MemQuery1();
     return view.Active() && view.RecNo() >= 0 ? view.Value(u"MEM").toString().toInt() : -1;
+}
+
+void TMemForm::FollowCurrentRow(int row) {
+    const QModelIndex current = FGrid->currentIndex();
+    if (row < 0 || (current.isValid() && current.row() == row))
+        return;
+    const int column = current.isValid() ? current.column() : FGrid->FieldOfGridColumn(0);
+    FGrid->setCurrentIndex(FGrid->model()->index(row, std::max(column, 0)));
 }
 
 void TMemForm::ReopenView(const QString& sql) {
@@ -595,6 +607,21 @@ bool TMemForm::LocateChannel(int channel) {
     return FData.LocateMemory(FormatMemNumber(channel)) == TLocateResult::Found;
 }
 
+bool TMemForm::GoToChannel(int channel) {
+    if (!LocateChannel(channel))
+        return false;
+    // The row may already be current while the user has scrolled away from it.
+    FollowCurrentRow(FData.MemQuery1().RecNo());
+    FGrid->scrollTo(FGrid->currentIndex());
+    return true;
+}
+
+void TMemForm::GoToCurrentMemory() {
+    // An empty panel: no channel read yet, which is channel 000.
+    const QString shown = ShownChannel().trimmed();
+    GoToChannel(shown.isEmpty() ? 0 : shown.toInt());
+}
+
 void TMemForm::SetQuickFilter(bool on) {
     TTableView& view = FData.MemQuery1();
     if (view.Filtered() != on && !view.SetFiltered(on))
@@ -704,6 +731,13 @@ bool TMemForm::MainBusy() const {
     return flags.SearchRunning || flags.ScanRunning || flags.SelectScanRunning;
 }
 
+bool TMemForm::RefusedWhileBusy() {
+    if (!MainBusy())
+        return false;
+    FMain.AddMessage(u"Stop Scan First"_s);
+    return true;
+}
+
 void TMemForm::SwitchToMemorySelection() {
     SetChannelHighlighted(true);
 }
@@ -775,8 +809,12 @@ void TMemForm::SelectBankTable() {
 
 void TMemForm::SwitchBank(int bank) {
     TAR5000& driver = *FMain.Driver();
-    if (!driver.Connected() || !driver.Remote() || FData.CurrentBank() == bank)
+    if (FBankSwitching || !driver.Connected() || !driver.Remote() || FData.CurrentBank() == bank ||
+        RefusedWhileBusy())
         return;
+    const QScopedValueRollback switching(FBankSwitching, true);
+    // The receiver takes seconds over a bank change; the cursor says it is under way.
+    const auto waiting = WaitCursor();
     TMainSheet& sheet = *FMain.MainSheet();
     sheet.Tuning()->StopReceiverActivity();
     // No answer counts as bank 0: a receiver with one bank never reports one.
@@ -828,8 +866,10 @@ void TMemForm::UpdateBusyState() {
     const bool switchable = !FMain.Driver()->BankSwitchDisabled;
     FBank0->setEnabled(idle && switchable);
     FBank1->setEnabled(idle && switchable);
-    for (QToolBar* toolBar : FToolBars)
-        toolBar->setEnabled(idle);
+    for (QAction* action : std::as_const(FReceiverActions))
+        action->setEnabled(idle);
+    for (QWidget* control : std::as_const(FReceiverControls))
+        control->setEnabled(idle);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -59,6 +59,10 @@ public:
     void TuneToRow();
     // Positions on a channel of the view; false when it is not there.
     bool LocateChannel(int channel);
+    // The same, and the grid shows that row to the user.
+    bool GoToChannel(int channel);
+    // "Current Mem": the channel the panel shows, 000 while it shows none.
+    void GoToCurrentMemory();
     void QuickJump();
     void Locate();
     void SetBookmark(bool on);
@@ -81,8 +85,10 @@ public:
     void SetSelectOnScroll(bool down);
     // Shows the window on a channel, or closes it when shown.
     void Toggle(int channel);
-    // The main window's busy state: the pop-up, bank buttons and tool bars follow it.
+    // The main window scans or searches: nothing here may start work on the receiver.
     bool MainBusy() const;
+    // True, with the reason in the messages window, while the main window is busy.
+    bool RefusedWhileBusy();
 
     void SaveSettings(TIniFile& ini) const;
     QColor HighlightColor() const { return FHighlight; }
@@ -119,6 +125,8 @@ private:
     void ScrollKeyReleased();
     bool WindowKey(QKeyEvent* event);
     void UpdateBusyState();
+    // The grid's current row follows the view's.
+    void FollowCurrentRow(int row);
     int CurrentChannel() const;
 
     TMainForm& FMain;
@@ -134,6 +142,7 @@ private:
     TBookmark FBookmark;
     bool FSavedNoAutoRefresh = false;
     bool FKeyUpBusy = false;
+    bool FBankSwitching = false;
 
     QLabel* FInfoPanel = nullptr;
     QToolButton* FMemIdentPanel = nullptr;
@@ -150,7 +159,9 @@ private:
     QRadioButton* FBank1 = nullptr;
     QLabel* FStatusCount = nullptr;
     QLabel* FStatusAccess = nullptr;
-    QList<QToolBar*> FToolBars;
+    // What starts work on the receiver: unusable while the main window is busy.
+    QList<QAction*> FReceiverActions;
+    QList<QWidget*> FReceiverControls;
 
     QMenu* FFileMenu = nullptr;
     QMenu* FNavMenu = nullptr;

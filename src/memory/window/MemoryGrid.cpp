@@ -125,13 +125,15 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
+        // MEM is the row's title: it is written like the titles, whatever the data colours.
         const bool fixed = FGrid.GridColumnOfField(index.column()) == kMemGridColumn;
         // Only the unselected background: the style paints a selected cell in the highlight.
         const QColor background = fixed ? FGrid.FixedColour() : FGrid.BackColour();
         if (background.isValid())
             option->backgroundBrush = background;
-        if (FGrid.TextColour().isValid())
-            option->palette.setColor(QPalette::Text, FGrid.TextColour());
+        const QColor text = fixed ? FGrid.TitleTextColour() : FGrid.TextColour();
+        if (text.isValid())
+            option->palette.setColor(QPalette::Text, text);
     }
 
 private:
@@ -266,6 +268,10 @@ void TMemoryGrid::SetTitleHighlight(int gridColumn, const QColor& highlight) {
     FHighlightColumn = gridColumn >= 0 && gridColumn < kGridColumnCount ? gridColumn : -1;
     FTitleHighlight = highlight;
     horizontalHeader()->viewport()->update();
+}
+
+QColor TMemoryGrid::TitleTextColour() const {
+    return horizontalHeader()->palette().color(QPalette::ButtonText);
 }
 
 QColor TMemoryGrid::TitleColour(int gridColumn) const {

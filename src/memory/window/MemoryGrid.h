@@ -44,7 +44,8 @@ public:
     // What a grid column's editor offers; empty for columns edited as plain text.
     QStringList PickList(int gridColumn) const;
 
-    // Title row and MEM column take fixed, the data cells back and text.
+    // Title row and MEM column take fixed (and the titles' text colour), the data cells back and
+    // text.
     void SetColours(const QColor& fixed, const QColor& back, const QColor& text);
     // One title in the highlight colour, the others fixed; -1 highlights none.
     void SetTitleHighlight(int gridColumn, const QColor& highlight);
@@ -52,6 +53,7 @@ public:
     QColor FixedColour() const { return FFixed; }
     QColor BackColour() const { return FBack; }
     QColor TextColour() const { return FText; }
+    QColor TitleTextColour() const;
 
     void SetMultiSelect(bool on);
     bool MultiSelect() const;

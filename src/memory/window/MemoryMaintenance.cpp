@@ -1,6 +1,7 @@
 #include "MemoryMaintenance.h"
 
 #include "AR5000.h"
+#include "BusyWindow.h"
 #include "DataUnit1.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -12,7 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QScopeGuard>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -23,16 +24,6 @@ QString DataFolder() {
     const QString folder = ProgramFile(u"data"_s);
     QDir().mkpath(folder);
     return folder;
-}
-
-// The window disabled with the wait cursor, both restored however the work ends.
-auto BusyWindow(QWidget& window) {
-    window.setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    return qScopeGuard([&window] {
-        QApplication::restoreOverrideCursor();
-        window.setEnabled(true);
-    });
 }
 
 } // namespace
@@ -75,6 +66,8 @@ void TMemoryMaintenance::BlankTable() {
 }
 
 void TMemoryMaintenance::BlankBank(int hundred) {
+    if (FForm.RefusedWhileBusy())
+        return;
     if (!Prompt().Confirm(FForm.windowTitle(), u"Blank ALL bank "_s + QString::number(hundred) +
                                                    u"\r\nIf not connected will only blank table"_s))
         return;
@@ -103,8 +96,16 @@ void TMemoryMaintenance::SaveTableAs() {
         Prompt().SaveFileName(u"Save Table As"_s, DataFolder(), {}, u"dBase Files (*.dbf)"_s);
     if (path.isEmpty())
         return;
-    if (!path.endsWith(u".dbf"_s, Qt::CaseInsensitive))
+    // The dialog asked about the name as typed; a file that the added suffix names is asked
+    // about here, so that no table is overwritten unasked.
+    if (!path.endsWith(u".dbf"_s, Qt::CaseInsensitive)) {
         path += u".dbf"_s;
+        if (QFileInfo::exists(path) &&
+            !Prompt().Confirm(u"Save Table As"_s,
+                              QDir::toNativeSeparators(path) +
+                                  u" already exists.\r\nDo you want to replace it?"_s))
+            return;
+    }
     TDataModule1& data = FForm.Data();
     bool saved = false;
     {
@@ -146,5 +147,5 @@ void TMemoryMaintenance::RebuildIndexes() {
         return;
     if (!data.RebuildIndexes())
         ShowError(data.LastError());
-    FForm.LocateChannel(FForm.ShownChannel().toInt());
+    FForm.GoToCurrentMemory();
 }

@@ -103,6 +103,8 @@ QString TMemoryTransferController::Problems(const TTransferResult& result, const
     QString text;
     if (result.Outcome == TTransferOutcome::LinkLost)
         text = u"The link to the receiver was lost."_s;
+    else if (result.Outcome == TTransferOutcome::Failed && !result.Message.isEmpty())
+        text = result.Message;
     else if (result.Outcome == TTransferOutcome::Cancelled && verb == u"read"_s)
         // The second pass never ran: say what the channels read so far hold.
         text = u"Cancelled: the channels read have their frequency, step, mode and text only."_s;
@@ -137,7 +139,7 @@ void TMemoryTransferController::PrepareLoad() {
 }
 
 void TMemoryTransferController::LoadFromReceiver() {
-    if (!LinkReady())
+    if (!LinkReady() || FForm.RefusedWhileBusy())
         return;
     TMainSheet& sheet = *FForm.Main().MainSheet();
     sheet.Widgets().TimerCheckBox->setChecked(false);
@@ -166,6 +168,8 @@ void TMemoryTransferController::LoadFromReceiver() {
 }
 
 void TMemoryTransferController::DownloadToReceiver() {
+    if (FForm.RefusedWhileBusy())
+        return;
     FForm.Main().MainSheet()->Widgets().TimerCheckBox->setChecked(false);
     TUploadQueryForm query(&FForm);
     query.exec();
@@ -199,6 +203,8 @@ void TMemoryTransferController::DownloadToReceiver() {
 }
 
 void TMemoryTransferController::WriteRow(TTableView& source) {
+    if (FForm.RefusedWhileBusy())
+        return;
     const TTransferResult result = FTransfer.WriteRow(source);
     switch (result.Outcome) {
     case TTransferOutcome::NotConnected:
@@ -218,6 +224,8 @@ void TMemoryTransferController::WriteRow(TTableView& source) {
 }
 
 void TMemoryTransferController::RefreshRow() {
+    if (FForm.RefusedWhileBusy())
+        return;
     if (!LinkReady()) {
         Tell(u"Not Connected to Rx"_s);
         return;

@@ -193,7 +193,7 @@ private Q_SLOTS:
 
         f.Form->ReportMessage(u"first\r\nsecond\nthird"_s);
         QTRY_VERIFY(client.bytesAvailable() > 0);
-        QCOMPARE(client.readAll(), QByteArray("Kv7Msg first  second third"));
+        QCOMPARE(client.readAll(), QByteArray("Kv7Msg first  second third\r\n"));
 
         client.write("rx\r\n");
         QTRY_VERIFY(f.Receiver.ReceivedLines().contains(u"RX"_s));

@@ -189,10 +189,12 @@ private Q_SLOTS:
         QVERIFY(client.waitForConnected(2000));
         QTRY_COMPARE(f.Form->TheServerSocket()->ActiveConnections(), 1);
         QTRY_VERIFY(f.Messages.last().endsWith(u" Connected"_s));
-        client.readAll();
+        // Each message is a line of its own, the greeting first.
+        QTRY_VERIFY(client.canReadLine());
+        QCOMPARE(client.readLine(), "Kv7Msg " + f.Messages.last().toLatin1() + "\r\n");
 
         f.Form->ReportMessage(u"first\r\nsecond\nthird"_s);
-        QTRY_VERIFY(client.bytesAvailable() > 0);
+        QTRY_VERIFY(client.canReadLine());
         QCOMPARE(client.readAll(), QByteArray("Kv7Msg first  second third\r\n"));
 
         client.write("rx\r\n");

@@ -207,8 +207,14 @@ void TCommsForm::AddTrace(const QString& memoLine, const QString& logLine) {
 
 void TCommsForm::Execute() {
     const QString text = Edit1->text();
-    if (!text.isEmpty() && FDriver)
-        FDriver->SendCommandUpper(text);
+    if (text.isEmpty() || !FDriver)
+        return;
+    // Said here, where the user typed it; the text stays in the edit to be shortened.
+    if (const auto refusal = FDriver->RefuseCommand(text.toUpper())) {
+        Prompt().Error(windowTitle(), *refusal);
+        return;
+    }
+    FDriver->SendCommandUpper(text);
 }
 
 void TCommsForm::RunRequest(const std::function<void(TAR5000&)>& request) {

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QMetaObject>
 #include <QScopedValueRollback>
 #include <QTcpSocket>
 #include <QThread>
@@ -120,8 +121,8 @@ void TAR5000::SetClientSocket(QTcpSocket* socket) {
         disconnect(FClientSocket, nullptr, this, nullptr);
     FClientSocket = socket;
     if (socket) {
-        connect(socket, &QTcpSocket::readyRead, this, &TAR5000::ClientSocketRead);
-        connect(socket, &QTcpSocket::stateChanged, this, &TAR5000::WakeWaiters);
+        connect(socket, &QTcpSocket::readyRead, this, &TAR5000::QueueClientRead);
+        connect(socket, &QTcpSocket::stateChanged, this, &TAR5000::HandleClientStateChanged);
     }
 }
 
@@ -174,8 +175,16 @@ bool TAR5000::LinkIdle() const {
 }
 
 void TAR5000::Pause(int ms) {
+    FlushOutput();
     if (ms > 0)
         QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void TAR5000::FlushOutput() {
+    if (FSerial->IsOpen())
+        FSerial->Flush();
+    else if (FConnectionMode > 1 && Connected())
+        FClientSocket->flush();
 }
 
 void TAR5000::Trace(const QString& text) {
@@ -244,12 +253,15 @@ void TAR5000::UnRemote() {
 void TAR5000::DoClientSocketConnect(bool open) {
     if (!FClientSocket)
         return;
+    // Closed here, so not lost: the socket's going down is no news.
+    FClientLinkOpen = false;
+    FClientBuffer.clear();
     if (!open) {
         if (FClientSocket->state() != QAbstractSocket::UnconnectedState)
             FClientSocket->abort();
         return;
     }
-    FClientBuffer.clear();
+    FServerEndsLines = false;
     if (FClientSocket->state() != QAbstractSocket::UnconnectedState)
         FClientSocket->abort();
     FClientSocket->connectToHost(RemoteHost, ClientPort);
@@ -264,17 +276,40 @@ void TAR5000::DoClientSocketConnect(bool open) {
         ClientConnectWaitMs);
     if (FClientSocket && FClientSocket->state() != QAbstractSocket::ConnectedState)
         FClientSocket->abort();
+    FClientLinkOpen = Connected();
+}
+
+void TAR5000::HandleClientStateChanged() {
+    if (FClientLinkOpen && !Connected()) {
+        // What the server said before the connection ended is still to be read: its last
+        // message says why.
+        ClientSocketRead();
+        if (FClientLinkOpen) {
+            FClientLinkOpen = false;
+            FRemote = false;
+            FClientBuffer.clear();
+            EndPendingRequests();
+            Q_EMIT LinkLost();
+        }
+    }
+    WakeWaiters();
+}
+
+void TAR5000::EndPendingRequests() {
+    // Nothing more will arrive: every request still waiting ends now, not at its time-out.
+    FPollTimer.stop();
+    const TReplyFlags okFlags = FFlags;
+    FFlags = TReplyFlags{};
+    FFlags.VfoOk = okFlags.VfoOk;
+    FFlags.MemoryOk = okFlags.MemoryOk;
+    WakeWaiters();
 }
 
 void TAR5000::HandleSerialError() {
     if (!FSerial->IsOpen()) {
-        // Nothing more will arrive: every request still waiting ends now, not at its time-out.
         FRemote = false;
         FReceiveBuffer.clear();
-        const TReplyFlags okFlags = FFlags;
-        FFlags = TReplyFlags{};
-        FFlags.VfoOk = okFlags.VfoOk;
-        FFlags.MemoryOk = okFlags.MemoryOk;
+        EndPendingRequests();
     }
     ReportError(FSerial->ErrorText());
     if (!FSerial->IsOpen())
@@ -285,14 +320,31 @@ void TAR5000::HandleSerialError() {
 // Framing
 
 void TAR5000::SendCommand(const QString& text) {
-    if (FSerial->IsOpen()) {
+    const bool serial = FSerial->IsOpen();
+    if (!serial && !(FConnectionMode > 1 && Connected()))
+        return;
+    if (const auto refusal = RefuseCommand(text)) {
+        ReportError(*refusal);
+        return;
+    }
+    if (serial) {
         const QString framed = FSduMode ? u'*' + text : text;
         FSerial->Write(framed.toLatin1() + "\r\n");
         Fire(OnTxLine, framed);
-    } else if (FConnectionMode > 1 && Connected()) {
+    } else {
         FClientSocket->write(text.toLatin1() + "\r\n");
         Fire(OnTxLine, text);
     }
+}
+
+std::optional<QString> TAR5000::RefuseCommand(const QString& text) const {
+    const qsizetype prefix = FSduMode || FConnectionMode > 1 ? 1 : 0;
+    const qsizetype room = TSerial::kMaxWriteChars - prefix - 2;
+    if (text.size() <= room)
+        return std::nullopt;
+    return u"Command not sent: it is %1 characters long, and at most %2 fit in one line to "
+           u"the receiver"_s.arg(text.size())
+               .arg(room);
 }
 
 void TAR5000::SendCommandUpper(const QString& text) {
@@ -417,25 +469,57 @@ void TAR5000::RelayToClient(const QByteArray& line) {
         ReportError((client ? client->errorString() : u"No client"_s) + u" In FRxData SendBuf"_s);
 }
 
+void TAR5000::QueueClientRead() {
+    // Read from the event loop rather than inside readyRead, as the serial port does: the
+    // socket does not announce more data while its readyRead handler runs, so a line handler
+    // that waits for further replies would never hear of them.
+    if (FClientReadQueued)
+        return;
+    FClientReadQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            FClientReadQueued = false;
+            ClientSocketRead();
+        },
+        Qt::QueuedConnection);
+}
+
 void TAR5000::ClientSocketRead() {
     if (!FClientSocket)
         return;
+    const QByteArray bytes = FClientSocket->readAll();
+    if (bytes.isEmpty())
+        return;
     FRemote = true;
-    AppendReceived(FClientBuffer, FClientSocket->readAll());
+    AppendReceived(FClientBuffer, bytes);
     // Unlike a serial read, a TCP read may end anywhere in a line: a partial line waits for
-    // the rest instead of being dispatched as two fragments.
+    // the rest instead of being dispatched as two fragments. Each line leaves the buffer
+    // before it is handled, for a handler that waits re-enters here.
     for (qsizetype end = LineEnd(FClientBuffer); end >= 0; end = LineEnd(FClientBuffer)) {
         const QByteArray line = TrimLine(FClientBuffer.left(end + 1));
         FClientBuffer.remove(0, end + 1);
         if (line.isEmpty())
             continue;
-        if (line.startsWith("Kv7Msg")) {
-            ReportError(u"Message From Server "_s + RemoteHost + u"\r\nServer Reports "_s +
-                        QString::fromLatin1(line));
+        if (line.startsWith(kServerMessageTag)) {
+            FServerEndsLines = true;
+            TakeServerMessage(line);
         } else {
             FProcessDataStr(QString::fromLatin1(line));
         }
     }
+    // Servers of earlier versions sent their messages without a line end. Such a message is
+    // taken whole when a read ends in it; once this server has ended a message with a line
+    // end, a message left at the end of a read is one cut short, and waits for its rest.
+    if (!FServerEndsLines && FClientBuffer.startsWith(kServerMessageTag))
+        TakeServerMessage(TrimLine(std::exchange(FClientBuffer, {})));
+}
+
+void TAR5000::TakeServerMessage(const QByteArray& line) {
+    // News from the server, not a failure here: requests waiting for the receiver's replies
+    // go on waiting, for the replies still come.
+    Fire(OnErrorMessage, u"Message From Server "_s + RemoteHost + u"\r\nServer Reports "_s +
+                             QString::fromLatin1(line));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QTcpSocket;
 class TRelayServer;
@@ -136,11 +137,15 @@ public:
     void DoClientSocketConnect(bool open);
     void Initialise();
 
-    // Framing.
+    // Framing. A command that would not fit in one line with its line end is not sent: cut
+    // short, it would lose its CR LF and run into the next command.
     void SendCommand(const QString& text);
     void SendCommandUpper(const QString& text);
     void StepUp();
     void StepDown();
+    // Why `text` cannot be sent as one command line, or nothing when it can. Over the network
+    // the server may add the SDU prefix, so the client leaves room for it.
+    std::optional<QString> RefuseCommand(const QString& text) const;
 
     // Polling and flags.
     void FSetTimerStatus(bool on);
@@ -269,7 +274,9 @@ public:
     void ReportError(const QString& text);
 
 Q_SIGNALS:
-    // The serial device went away while open (an adapter pulled, the far end closed).
+    // The link ended without being closed here: the serial device went away while open (an
+    // adapter pulled, the far end closed), or the server's connection ended (the server closed
+    // its port or went away, or the network failed).
     void LinkLost();
 
 private:
@@ -281,7 +288,10 @@ private:
     bool WaitFlag(bool& flag, const QString& message);
     void WakeWaiters();
     bool LinkIdle() const;
+    // Blocks for the receiver's time to act on the command just sent, counted from when the
+    // command has left the port rather than from when it was queued.
     void Pause(int ms);
+    void FlushOutput();
     void Trace(const QString& text);
     void SendSingleByte(char byte);
     void RelayToClient(const QByteArray& line);
@@ -295,6 +305,10 @@ private:
                     bool& pending, const QString& dataTimeout, const std::function<void()>& send);
     void PollTimer();
     void HandleSerialError();
+    void EndPendingRequests();
+    void QueueClientRead();
+    void HandleClientStateChanged();
+    void TakeServerMessage(const QByteArray& line);
     void ProcessBlockLine(const QString& line);
     void AppendReceived(QByteArray& buffer, const QByteArray& bytes);
 
@@ -309,6 +323,9 @@ private:
     bool FRemote = false;
     QByteArray FReceiveBuffer;
     QByteArray FClientBuffer;
+    bool FClientLinkOpen = false; // connected by DoClientSocketConnect and not closed since
+    bool FClientReadQueued = false;
+    bool FServerEndsLines = false; // this server has ended a message with a line end
     bool FOverflowReported = false;
     quint64 FLinesDispatched = 0;
     quint64 FNoiseBytes = 0;

@@ -19,7 +19,7 @@ TRelayServer::~TRelayServer() {
 bool TRelayServer::Start(quint16 port) {
     if (FServer.isListening())
         FServer.close();
-    return FServer.listen(QHostAddress::Any, port);
+    return FServer.listen(FListenAddress, port);
 }
 
 void TRelayServer::Stop() {
@@ -34,6 +34,15 @@ void TRelayServer::Stop() {
 
 QTcpSocket* TRelayServer::FirstClient() const {
     return FClients.isEmpty() ? nullptr : FClients.first().data();
+}
+
+void TRelayServer::SendMessage(const QString& text) {
+    QTcpSocket* client = FServer.isListening() ? FirstClient() : nullptr;
+    if (!client)
+        return;
+    QString line = text;
+    line.replace(u'\r', u' ').replace(u'\n', u' ');
+    client->write(kServerMessageTag + (u' ' + line).toLatin1() + "\r\n");
 }
 
 void TRelayServer::HandleNewConnection() {

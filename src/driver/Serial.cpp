@@ -22,8 +22,6 @@ namespace {
 constexpr std::array kBaudrates{300,   600,   1200,  2400,  4800,  9600,
                                 14400, 19200, 38400, 57600, 115200};
 
-// The line has always taken commands through a 256-byte buffer ending in a zero.
-constexpr qsizetype kMaxWriteChars = 255;
 constexpr int kWriteTimeoutMs = 1000;
 constexpr int kLinePollMs = 100;
 
@@ -314,6 +312,11 @@ void TSerial::Write(const QByteArray& text) {
     }
     if (FDevice->bytesToWrite() > 0 && !FWriteStalled && !FWriteTimer.isActive())
         FWriteTimer.start();
+}
+
+void TSerial::Flush() {
+    if (FOpen && FDevice && FDevice->bytesToWrite() > 0)
+        FDevice->waitForBytesWritten(kWriteTimeoutMs);
 }
 
 int TSerial::ReadByte(char& byte) {

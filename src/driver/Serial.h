@@ -95,9 +95,17 @@ public:
     void SetOpen(bool open);
     bool IsOpen() const { return FOpen; }
 
-    // Writes the characters as they are, at most 255 per call. Never blocks: output still
-    // pending after 1000 ms without progress runs the error routine ("Write timeout") once.
+    // The line has always taken commands through a 256-byte buffer ending in a zero.
+    static constexpr qsizetype kMaxWriteChars = 255;
+
+    // Writes the characters as they are, at most kMaxWriteChars per call. Never blocks: output
+    // still pending after 1000 ms without progress runs the error routine ("Write timeout") once.
     void Write(const QByteArray& text);
+    // Waits until what was written has been handed to the system for the line, at most the
+    // write time-out. It blocks without running the event loop (the port's own notifications,
+    // bytesWritten and readyRead, are still delivered from inside the wait); a stall is left to
+    // the write time-out to report.
+    void Flush();
     // 1 and the byte when one was waiting, else 0.
     int ReadByte(char& byte);
 

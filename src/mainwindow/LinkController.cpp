@@ -150,6 +150,8 @@ void TLinkController::CloseLink() {
         return;
     }
     const TWaitCursor waitCursor;
+    // The link may drop while it is being closed; closing sees it through.
+    const QScopedValueRollback closingGuard(FClosing, true);
     if (FDriver->ConnectionMode() == kServerMode &&
         FForm->TheServerSocket()->ActiveConnections() > 0)
         FForm->ReportMessage(u"Server Closed Port"_s);
@@ -196,7 +198,10 @@ void TLinkController::ApplyClosedState() {
 }
 
 void TLinkController::HandleLinkLost() {
-    // The driver has already said why; the window only has to stop looking connected.
+    if (FClosing)
+        return;
+    // The driver or the socket has already said why; the window only has to stop looking
+    // connected, so that the button opens again.
     ApplyClosedState();
     if (FDriver->ConnectionMode() == kServerMode)
         FForm->TheServerSocket()->Stop();

@@ -70,4 +70,5 @@ private:
     TSettings& FSettings;
     TLinkWidgets FWidgets;
     QString FDeviceOverride;
+    bool FClosing = false;
 };

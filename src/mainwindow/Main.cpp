@@ -306,13 +306,8 @@ void TMainForm::ReportMessage(const QString& text) {
     if (FDriver->ConnectionMode() == kClientMode && text.contains(u"Server Closed Port"_s) &&
         FDriver->Connected())
         FLink->OpenPortButtonClick();
-    if (FDriver->ConnectionMode() == kServerMode && FServer->IsActive()) {
-        if (QTcpSocket* client = FServer->FirstClient()) {
-            QString relayed = text;
-            relayed.replace(u'\r', u' ').replace(u'\n', u' ');
-            client->write((u"Kv7Msg "_s + relayed).toLatin1());
-        }
-    }
+    if (FDriver->ConnectionMode() == kServerMode)
+        FServer->SendMessage(text);
     if (auto* signal = findChild<QCheckBox*>(u"TimerCheckBox"_s))
         signal->setChecked(false);
 }

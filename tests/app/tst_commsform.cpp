@@ -143,6 +143,32 @@ private Q_SLOTS:
         QCOMPARE(form.Lines().size(), before);
     }
 
+    void aLineTooLongForTheReceiverIsRefused() {
+        TSimFixture f;
+        f.Driver.FSetPort(true);
+        QVERIFY(f.Driver.Connected());
+        f.Receiver.ClearReceivedLines();
+        TOpenForm form(&f.Driver);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.Form));
+        QCOMPARE(QApplication::focusWidget(), form.Find<QLineEdit>(u"Edit1"_s));
+
+        const QString tooLong = u"tm"_s + QString(252, u'x');
+        QTest::keyClicks(QApplication::focusWidget(), tooLong);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(FPrompt->Errors, QStringList{u"Command not sent: it is 254 characters long, and "
+                                              u"at most 253 fit in one line to the receiver"_s});
+        QCOMPARE(form.Find<QLineEdit>(u"Edit1"_s)->text(), tooLong); // kept, to be shortened
+        QCOMPARE(FindLine(form.Lines(), u"Txd\t.*"_s), -1);
+
+        // Nothing went out to run into the next command.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), u"vr"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(FindLine(form.Lines(), u"Rxd \t\\d+\tVER .*"_s) >= 0);
+        QCOMPARE(f.Receiver.ReceivedLines(), QStringList{u"VR"_s});
+    }
+
     void requestButtonsShowTheirTraffic_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QStringList>("commands");

@@ -5,6 +5,7 @@
 #include "Levels.h"
 #include "RelayServer.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +26,40 @@ QByteArray ExtraReplies(const QString& command) {
         {u"CN"_s, "CN0A\r\n"}, {u"SC"_s, "SC002\r\n"}};
     return replies.value(command);
 }
+
+// A driver in client mode connected to a server the test plays, on the loopback address. Its
+// reports and the loss of its link are recorded in order.
+struct TClientFixture {
+    QTcpServer Server;
+    QTcpSocket Socket;
+    TAR5000 Driver;
+    QPointer<QTcpSocket> Peer;
+    QStringList Events;
+    QSignalSpy Lost{&Driver, &TAR5000::LinkLost};
+
+    bool Connect() {
+        if (!Server.listen(QHostAddress::LocalHost))
+            return false;
+        Driver.SetClientSocket(&Socket);
+        Driver.SetConnectionMode(2);
+        Driver.RemoteHost = u"127.0.0.1"_s;
+        Driver.ClientPort = Server.serverPort();
+        Driver.OnErrorMessage = [this](const QString& text) {
+            Events << text;
+        };
+        QObject::connect(&Driver, &TAR5000::LinkLost, [this] { Events << u"lost"_s; });
+        Driver.FSetPort(true);
+        if (!Driver.Connected() ||
+            !QTest::qWaitFor([this] { return Server.hasPendingConnections(); }))
+            return false;
+        Peer = Server.nextPendingConnection();
+        return Peer != nullptr;
+    }
+};
+
+// Bytes the server writes, each with the number of messages reported once they have been read.
+using TSteps = QList<std::pair<QByteArray, int>>;
+using TEnding = std::function<void(TClientFixture&)>;
 
 } // namespace
 
@@ -468,6 +503,40 @@ private Q_SLOTS:
         QCOMPARE(f.Errors, QStringList{u"Data out of range"_s});
     }
 
+    // Cut to the line's 255 characters, a command would lose its CR LF and run into the next.
+    void overlongCommandIsRefusedWhole_data() {
+        QTest::addColumn<bool>("sdu");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("253 fit with CR LF") << false << 253 << true;
+        QTest::newRow("254 do not") << false << 254 << false;
+        QTest::newRow("252 fit after the SDU prefix") << true << 252 << true;
+        QTest::newRow("253 do not after the SDU prefix") << true << 253 << false;
+    }
+    void overlongCommandIsRefusedWhole() {
+        QFETCH(bool, sdu);
+        QFETCH(int, length);
+        QFETCH(bool, sent);
+        TDriverFixture f;
+        QVERIFY(f.Open());
+        f.Driver.SetSduMode(sdu);
+        const QString command = u"TM"_s + QString(length - 2, u'X');
+        const QString prefix = sdu ? u"*"_s : QString();
+        f.Driver.SendCommand(command);
+        f.Driver.SendCommand(u"RX"_s);
+        QTRY_VERIFY2(f.Receiver.Received.contains(prefix + u"RX"_s),
+                     qPrintable(f.Receiver.Received.join(u'|')));
+        if (sent) {
+            QCOMPARE(f.Receiver.Received, (QStringList{prefix + command, prefix + u"RX"_s}));
+            QVERIFY(f.Errors.isEmpty());
+        } else {
+            QCOMPARE(f.Receiver.Received, QStringList{prefix + u"RX"_s});
+            QCOMPARE(f.Errors, QStringList{u"Command not sent: it is %1 characters long, and at "
+                                           u"most %2 fit in one line to the receiver"_s.arg(length)
+                                               .arg(sdu ? 252 : 253)});
+        }
+    }
+
     void changeVfoAsksForTheWholeSet() {
         TDriverFixture f;
         QVERIFY(f.Open());
@@ -535,50 +604,132 @@ private Q_SLOTS:
     }
 
     void clientModeOverTcp() {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        TAR5000 driver;
-        QTcpSocket socket;
-        driver.SetClientSocket(&socket);
-        driver.SetConnectionMode(2);
-        driver.Timeout = 1000;
-        driver.RemoteHost = u"127.0.0.1"_s;
-        driver.ClientPort = server.serverPort();
-        QStringList errors;
-        driver.OnErrorMessage = [&](const QString& text) {
-            errors << text;
-        };
-
-        driver.FSetPort(true);
-        QVERIFY(driver.Connected());
-        QTRY_VERIFY(server.hasPendingConnections());
-        QTcpSocket* peer = server.nextPendingConnection();
+        TClientFixture f;
+        QVERIFY(f.Connect());
         QByteArray received;
-        connect(peer, &QTcpSocket::readyRead, peer, [&] {
-            received += peer->readAll();
+        connect(f.Peer, &QTcpSocket::readyRead, f.Peer, [&] {
+            received += f.Peer->readAll();
             if (received.endsWith("RX\r\n")) {
                 // A server in SDU mode relays the receiver's lines with their "*".
-                peer->write("*VB RF0029");
-                peer->flush();
-                QTimer::singleShot(30, peer,
-                                   [peer] { peer->write("000000 ST000100  AU1 MD3\r\n"); });
+                f.Peer->write("*VB RF0029");
+                f.Peer->flush();
+                QTimer::singleShot(30, f.Peer,
+                                   [&f] { f.Peer->write("000000 ST000100  AU1 MD3\r\n"); });
             }
         });
-        driver.SetSduMode(true); // commands never carry the prefix on the network
-        driver.Timeout = 2000;
-        driver.StepUp();
+        f.Driver.SetSduMode(true); // commands never carry the prefix on the network
+        f.Driver.Timeout = 2000;
+        f.Driver.StepUp();
         TRxDat rec;
-        QVERIFY(driver.GetRx(rec));
+        QVERIFY(f.Driver.GetRx(rec));
         QCOMPARE(rec.Freq, 29.0);
         QCOMPARE(received, QByteArray("\x1e\r\nRX\r\n"));
+        QVERIFY(f.Events.isEmpty());
+        f.Driver.FSetPort(false);
+        QVERIFY(!f.Driver.Connected());
+        QCOMPARE(f.Lost.size(), 0); // closed here, not lost
+    }
 
-        peer->write("Kv7Msg Server Closed Port");
-        peer->write("\r\n");
-        QTRY_COMPARE(errors.size(), 1);
-        QCOMPARE(errors.first(),
-                 u"Message From Server 127.0.0.1\r\nServer Reports Kv7Msg Server Closed Port"_s);
-        driver.FSetPort(false);
-        QVERIFY(!driver.Connected());
+    // What the server sends, read by read: each step's bytes and how many messages the client
+    // has reported once it has read them.
+    void serverMessages_data() {
+        QTest::addColumn<TSteps>("steps");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("replies");
+        const QByteArray reply = "VA RF0145500000 ST025000  AU0 MD0";
+        QTest::newRow("message and reply in one read")
+            << TSteps{{"Kv7Msg hello\r\n" + reply + "\r\n", 1}} << QStringList{u"hello"_s}
+            << QStringList{QString::fromLatin1(reply)};
+        QTest::newRow("older server: a message at the end of a read is whole")
+            << TSteps{{"Kv7Msg 127.0.0.1 Connected", 1}, {reply + "\r\n", 1}}
+            << QStringList{u"127.0.0.1 Connected"_s} << QStringList{QString::fromLatin1(reply)};
+        QTest::newRow("after a message with a line end, a cut one waits for its rest")
+            << TSteps{{"Kv7Msg one\r\nKv7Msg tw", 1}, {"o\r\n" + reply + "\r\n", 2}}
+            << QStringList{u"one"_s, u"two"_s} << QStringList{QString::fromLatin1(reply)};
+    }
+
+    void serverMessages() {
+        QFETCH(TSteps, steps);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, replies);
+        TClientFixture f;
+        QVERIFY(f.Connect());
+        QStringList dispatched;
+        f.Driver.OnRxLine = [&](const QString& line) {
+            dispatched << line;
+        };
+        for (const auto& [bytes, reportedAfter] : steps) {
+            f.Peer->write(bytes);
+            QTRY_COMPARE(f.Events.size(), reportedAfter);
+        }
+        QTRY_COMPARE(dispatched, replies);
+        QStringList expected;
+        for (const QString& message : messages)
+            expected << u"Message From Server 127.0.0.1\r\nServer Reports Kv7Msg "_s + message;
+        QCOMPARE(f.Events, expected);
+    }
+
+    void serverMessageLeavesAWaitingRequestAlone() {
+        TClientFixture f;
+        QVERIFY(f.Connect());
+        connect(f.Peer, &QTcpSocket::readyRead, f.Peer, [&f] {
+            if (f.Peer->readAll().contains("RX\r\n"))
+                f.Peer->write("Kv7Msg 127.0.0.1 Connected\r\n");
+        });
+        // The reply goes out only once the client has reported the message.
+        f.Driver.OnErrorMessage = [&f](const QString& text) {
+            f.Events << text;
+            f.Peer->write("VB RF0029000000 ST000100  AU1 MD3\r\n");
+        };
+        TRxDat rec;
+        QVERIFY(f.Driver.GetRx(rec));
+        QCOMPARE(rec.Freq, 29.0);
+        QCOMPARE(f.Events.size(), 1);
+    }
+
+    // However the server's connection ends, a request waiting on it ends at once and the link
+    // is lost, after the server's last words.
+    void clientLinkLost_data() {
+        QTest::addColumn<QByteArray>("lastWords");
+        QTest::addColumn<TEnding>("ending");
+        const TEnding closes = [](TClientFixture& f) {
+            f.Peer->disconnectFromHost();
+        };
+        QTest::newRow("server closes") << QByteArray() << closes;
+        QTest::newRow("server closes after its message")
+            << QByteArray("Kv7Msg Server Closed Port\r\n") << closes;
+        QTest::newRow("older server closes after its message")
+            << QByteArray("Kv7Msg Server Closed Port") << closes;
+        QTest::newRow("connection dropped")
+            << QByteArray() << TEnding([](TClientFixture& f) { f.Peer->abort(); });
+    }
+
+    void clientLinkLost() {
+        QFETCH(QByteArray, lastWords);
+        QFETCH(TEnding, ending);
+        TClientFixture f;
+        QVERIFY(f.Connect());
+        f.Driver.Timeout = 60000; // a wait that ran into it would report its time-out
+        connect(f.Peer, &QTcpSocket::readyRead, f.Peer, [&] {
+            if (!f.Peer->readAll().contains("RX\r\n"))
+                return;
+            if (!lastWords.isEmpty()) {
+                f.Peer->write(lastWords);
+                f.Peer->flush();
+            }
+            ending(f);
+        });
+        TRxDat rec;
+        QVERIFY(!f.Driver.GetRx(rec));
+        QTRY_COMPARE(f.Lost.size(), 1);
+        QVERIFY(!f.Driver.Connected());
+        QStringList expected;
+        if (!lastWords.isEmpty())
+            expected << u"Message From Server 127.0.0.1\r\nServer Reports Kv7Msg Server "
+                        u"Closed Port"_s;
+        expected << u"lost"_s;
+        QCOMPARE(f.Events, expected);
+        QVERIFY(!f.Driver.Flags().RxPending);
     }
 
     void clientCannotConnect() {

@@ -180,6 +180,10 @@ void TCommsForm::UnhookDriver() {
 void TCommsForm::RxLine(const QString& line) {
     const QString trace = u"Rxd \t%1\t%2"_s.arg(TickMs()).arg(line);
     AddTrace(trace, trace);
+    // Noise in front of replies is dropped before they reach the trace; the count shows it was
+    // there (a receiver powering up, a wrong baud rate).
+    if (FDriver && FDriver->NoiseBytesDropped() > 0)
+        statusBar()->showMessage(u"Noise bytes dropped: %1"_s.arg(FDriver->NoiseBytesDropped()));
     // "?" is the receiver refusing a command.
     if (line.startsWith(u'?'))
         Prompt().Beep();

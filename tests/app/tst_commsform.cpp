@@ -201,6 +201,28 @@ private Q_SLOTS:
         QVERIFY(form.Find<QPushButton>(button)->isEnabled());
     }
 
+    void noiseBeforeRepliesIsCountedInTheStatusBar() {
+        TSimFixture f;
+        f.Driver.FSetPort(true);
+        QVERIFY(f.Driver.Connected());
+        TOpenForm form(&f.Driver);
+        auto* status = form.Find<QStatusBar>(u"StatusBar1"_s);
+        form.Find<QPushButton>(u"Button4"_s)->click();
+        QVERIFY(status->currentMessage().isEmpty());
+
+        f.Receiver.SetFault(TSimFault::LeadingNoise);
+        form.Find<QPushButton>(u"Button4"_s)->click();
+        QVERIFY(f.Driver.NoiseBytesDropped() > 0);
+        QCOMPARE(status->currentMessage(),
+                 u"Noise bytes dropped: %1"_s.arg(f.Driver.NoiseBytesDropped()));
+        // Both replies are traced, the one behind the noise as whole as the first.
+        const QString reply = u"Rxd \t\\d+\t[VM][A-E ].+"_s;
+        const qsizetype first = FindLine(form.Lines(), reply);
+        QVERIFY(first >= 0);
+        QVERIFY2(FindLine(form.Lines(), reply, first + 1) > first,
+                 qPrintable(form.Lines().join(u'\n')));
+    }
+
     void theMemoStartsAgainAfterItsLimit() {
         TAR5000 driver;
         TOpenForm form(&driver);

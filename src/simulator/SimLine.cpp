@@ -27,6 +27,7 @@ TSimLine::TSimLine(TSimReceiver* receiver, QObject* parent)
     FTimer.setTimerType(Qt::PreciseTimer);
     connect(&FTimer, &QTimer::timeout, this, &TSimLine::Run);
     connect(receiver, &TSimReceiver::BytesOut, this, &TSimLine::FromReceiver);
+    receiver->WatchLine(this);
 }
 
 qint64 TSimLine::ByteTimeNs() const {
@@ -77,6 +78,7 @@ void TSimLine::Clear() {
     FToHost.clear();
     FInFreeNs = 0;
     FOutFreeNs = 0;
+    Q_EMIT HostDrained();
 }
 
 void TSimLine::HostGone() {
@@ -84,6 +86,7 @@ void TSimLine::HostGone() {
     FOutFreeNs = 0;
     if (FToReceiver.empty())
         FTimer.stop();
+    Q_EMIT HostDrained();
 }
 
 void TSimLine::Run() {
@@ -98,6 +101,8 @@ void TSimLine::Run() {
                 FToHost.pop_front();
             }
             Q_EMIT ToHost(bytes);
+            if (FToHost.empty())
+                Q_EMIT HostDrained();
         } else if (receiverDue) {
             const TPending pending = FToReceiver.front();
             FToReceiver.pop_front();

@@ -36,10 +36,14 @@ public:
     // already on a wire do; nothing more goes to the host.
     void HostGone();
     bool Idle() const { return FToReceiver.empty() && FToHost.empty(); }
+    // Nothing from the receiver is still on its way to the host.
+    bool HostIdle() const { return FToHost.empty(); }
 
 Q_SIGNALS:
     // Bytes that have crossed the line to the host.
     void ToHost(const QByteArray& bytes);
+    // What the receiver sent has all crossed (or was thrown away with the connection).
+    void HostDrained();
 
 private:
     struct TPending {

@@ -47,6 +47,16 @@ private:
         driver.FSetPort(true);
     }
 
+    static void WriteSearchBank(TAR5000& driver, int bank, double lower, double upper,
+                                const QString& step) {
+        TSearchList list;
+        list.Bank = bank;
+        list.Lower = lower;
+        list.Upper = upper;
+        list.Step = step;
+        driver.WriteSearchBank(list, 3);
+    }
+
 private Q_SLOTS:
     void init() {
 #ifndef Q_OS_UNIX
@@ -121,13 +131,8 @@ private Q_SLOTS:
         QStringList errors;
         OpenDriver(driver, errors, 19200);
         QVERIFY(driver.Connected());
-        TSearchList list;
-        list.Bank = 5;
-        list.Lower = static_cast<double>(expected.first()) / 1e6;
-        list.Upper = static_cast<double>(expected.last()) / 1e6;
-        list.Step = u"100.000"_s;
-        list.Text = u"BCAST"_s;
-        driver.WriteSearchBank(list, 5);
+        WriteSearchBank(driver, 5, static_cast<double>(expected.first()) / 1e6,
+                        static_cast<double>(expected.last()) / 1e6, u"100.000"_s);
         driver.SetSearchGroup(0);
         driver.SetSearchLink(0);
         driver.SetSearchDelay(0);
@@ -173,12 +178,7 @@ private Q_SLOTS:
         QStringList errors;
         OpenDriver(driver, errors, 19200);
         QVERIFY(driver.Connected());
-        TSearchList list;
-        list.Bank = 7;
-        list.Lower = 144.0;
-        list.Upper = 144.1;
-        list.Step = u"25.000"_s;
-        driver.WriteSearchBank(list, 3);
+        WriteSearchBank(driver, 7, 144.0, 144.1, u"25.000"_s);
         QList<double> hits;
         driver.OnFrequency = [&](const TRxDat& rec) {
             hits.append(rec.Freq);

@@ -328,8 +328,13 @@ bool TSimReceiver::NextSearchPosition(bool include) {
 bool TSimReceiver::NextVfoSearchPosition(bool include) {
     const TRxDat& from = FVfos[static_cast<size_t>(FVfo)];
     const TRxDat& to = FVfos[static_cast<size_t>((FVfo + 1) % kVfoCount)];
-    const qint64 lower = std::min(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
-    const qint64 upper = std::max(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
+    qint64 lower = std::min(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
+    qint64 upper = std::max(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
+    // With both on one frequency there is nothing between them: the whole range is searched.
+    if (lower == upper) {
+        lower = SimText::kMinHz;
+        upper = SimText::kMaxHz;
+    }
     const qint64 step = std::max<qint64>(1, SimText::StepHz(from.Step));
     qint64 pos = FActivity.PosHz;
     for (int skip = 0; skip < kMaxSkips; ++skip) {

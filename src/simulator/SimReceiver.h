@@ -23,7 +23,7 @@ enum class TSimMode {
     ProgramSearch, // "SS": sweeping a search bank
     MemoryScan,    // "MS": stepping through memory channels
     SelectScan,    // "SM": stepping through the select-scan list
-    VfoSearch,     // "VS": sweeping from one VFO to the next
+    VfoSearch,     // "VS": sweeping from one VFO to the next (the whole range when they agree)
 };
 
 // The receiver's settings that belong to no VFO, channel or group.

@@ -216,6 +216,8 @@ void TestSimActivity::squelchesDecideTheStops_data() {
     QTest::newRow("scan voice squelch") << L{"XMF", "XA50"} << QByteArray("MS0") << L{b};
     const L vfos = {"VA0144100000", "ST12500", "VB0144300000"};
     QTest::newRow("VFO search") << vfos << QByteArray("VSA") << L{b};
+    QTest::newRow("VFO search, the next VFO on the same frequency")
+        << L{"VA0144000000", "ST12500", "VB0144000000"} << QByteArray("VSA") << L{a};
     QTest::newRow("VFO search level squelch") << vfos + L{"DB190"} << QByteArray("VSA") << L{};
     QTest::newRow("VFO search voice squelch")
         << L{"VA0144000000", "ST12500", "VB0144300000", "DA50"} << QByteArray("VSA") << L{b};

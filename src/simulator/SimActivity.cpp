@@ -23,7 +23,8 @@
 // another hundred with "MX" and the first channel it visits there (unless it stops on that
 // channel, whose report says as much).
 //
-// Flooding, every step is a stop, taken as soon as the line has carried the previous report.
+// Flooding, every step is a stop. The next is reported as soon as the line has carried all but
+// the latest report, so the line never waits for the receiver and never holds more than two.
 
 namespace {
 
@@ -81,11 +82,11 @@ void TSimReceiver::WatchLine(TSimLine* line) {
     if (FWatchedLine)
         disconnect(FWatchedLine, nullptr, this, nullptr);
     FWatchedLine = line;
-    connect(line, &TSimLine::HostDrained, this, &TSimReceiver::LineDrained);
+    connect(line, &TSimLine::HostProgress, this, &TSimReceiver::LineProgress);
 }
 
-void TSimReceiver::LineDrained() {
-    if (!FFloodWaiting)
+void TSimReceiver::LineProgress() {
+    if (!FFloodWaiting || (FWatchedLine && FWatchedLine->HostBacklog() > FFloodStopBytes))
         return;
     FFloodWaiting = false;
     if (FFlood && Running())
@@ -99,8 +100,10 @@ void TSimReceiver::FloodStep() {
     const bool include = std::exchange(FActivity.Stopped, false);
     if (!NextPosition(include))
         return; // nothing to visit: a scan with no channel in it, a list all passed
+    const qint64 sentBefore = FBytesSent;
     ReportStop(NowMs());
-    if (FWatchedLine && !FWatchedLine->HostIdle())
+    FFloodStopBytes = FBytesSent - sentBefore;
+    if (FWatchedLine && FWatchedLine->HostBacklog() > FFloodStopBytes)
         FFloodWaiting = true;
     else
         FFloodTimer.start();

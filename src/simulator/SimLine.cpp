@@ -34,6 +34,13 @@ qint64 TSimLine::ByteTimeNs() const {
     return FBaudRate > 0 ? kBitsPerByte * kNsPerSecond / FBaudRate : 0;
 }
 
+qsizetype TSimLine::HostBacklog() const {
+    qsizetype bytes = 0;
+    for (const TPending& pending : FToHost)
+        bytes += pending.Bytes.size();
+    return bytes;
+}
+
 void TSimLine::FromHost(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return;
@@ -78,7 +85,7 @@ void TSimLine::Clear() {
     FToHost.clear();
     FInFreeNs = 0;
     FOutFreeNs = 0;
-    Q_EMIT HostDrained();
+    Q_EMIT HostProgress();
 }
 
 void TSimLine::HostGone() {
@@ -86,7 +93,7 @@ void TSimLine::HostGone() {
     FOutFreeNs = 0;
     if (FToReceiver.empty())
         FTimer.stop();
-    Q_EMIT HostDrained();
+    Q_EMIT HostProgress();
 }
 
 void TSimLine::Run() {
@@ -101,8 +108,7 @@ void TSimLine::Run() {
                 FToHost.pop_front();
             }
             Q_EMIT ToHost(bytes);
-            if (FToHost.empty())
-                Q_EMIT HostDrained();
+            Q_EMIT HostProgress();
         } else if (receiverDue) {
             const TPending pending = FToReceiver.front();
             FToReceiver.pop_front();

@@ -264,7 +264,7 @@ private:
     void ReportLevelChange(qint64 timeMs);
     bool SquelchHeldOpen() const { return FSettings.Squelch >= 255; }
     void FloodStep();
-    void LineDrained();
+    void LineProgress();
     void Arrive(qint64 timeMs, const TStopRules& rules);
     bool NextPosition(bool include);
     bool NextSearchPosition(bool include);
@@ -308,7 +308,8 @@ private:
     TActivity FActivity;
     QTimer FActivityTimer;
     bool FFlood = false;
-    bool FFloodWaiting = false; // a flood's stop is still on the line
+    bool FFloodWaiting = false; // the line still carries the stop before the latest
+    qint64 FFloodStopBytes = 0; // the latest stop's report
     QTimer FFloodTimer;
     QPointer<TSimLine> FWatchedLine;
     qint64 FHitsReported = 0;

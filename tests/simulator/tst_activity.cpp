@@ -369,9 +369,9 @@ void TestSimActivity::floodKeepsPaceWithTheLine() {
     receiver.ReceiveBytes("SE00 SL0144000000 SU0146000000 ST12500 AT0 BW2 MD0 TT2M\r\nLC1\r\n"
                           "SS00\r\n");
     QTRY_VERIFY(carried >= 20);
-    // The receiver is never more than the stop on the line ahead of what the line carried.
-    QVERIFY2(mostAhead <= 1, qPrintable(QString::number(mostAhead)));
-    QVERIFY(receiver.HitsReported() - carried <= 1);
+    // The line holds at most the stop it is carrying and the next one.
+    QVERIFY2(mostAhead <= 2, qPrintable(QString::number(mostAhead)));
+    QVERIFY(receiver.HitsReported() - carried <= 2);
 }
 
 void TestSimActivity::linkedSearchMovesBank() {

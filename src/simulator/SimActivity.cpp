@@ -1,19 +1,30 @@
 #include "SimReceiver.h"
 
+#include "SimLine.h"
 #include "SimText.h"
 
 #include <algorithm>
+#include <utility>
 
 // Program search, memory scan, select scan and VFO search. The position moves in simulated
 // time (the injected clock): each timer tick catches up with every step due since the last, so
 // the outcome depends on the clock alone, not on when the ticks come.
 //
 // A stop is where the squelch opens and the level and voice squelch of the search or scan (when
-// set) are met. The receiver then reports it ("MX" channel for scans, "LC" level when level
-// output is on, then "RF"), sends "LC" lines while the level changes, and goes on when the
-// pause has run out with the signal still there, or when the delay has passed since the signal
-// went. A step byte, up or down, makes it go on at once; while moving it skips one
-// position.
+// set) are met; passed frequencies and channels are never visited. The receiver then reports it
+// ("MX" channel for scans, "LC" level when level output is on, then "RF"), sends "LC" lines
+// while the level changes, and goes on when the pause has run out with the signal still there,
+// or when the delay has passed since the signal went; a hold delay ("SDFF") goes on only when
+// told. A step byte, up or down, makes it go on at once; while moving it skips one position.
+// The squelch opened all the way ("RQ255") holds it where it is: this is how the program
+// pauses a search.
+//
+// A change of search bank is reported with the new bank's "SR" line, a scan's move into
+// another hundred with "MX" and the first channel it visits there (unless it stops on that
+// channel, whose report says as much).
+//
+// Flooding, every step is a stop. The next is reported as soon as the line has carried all but
+// the latest report, so the line never waits for the receiver and never holds more than two.
 
 namespace {
 
@@ -32,12 +43,70 @@ void TSimReceiver::StartActivity(TSimMode mode) {
     FMode = mode;
     FActivity = TActivity{};
     FActivity.LastStepMs = NowMs();
-    FActivityTimer.start();
+    FFloodWaiting = false;
+    if (FFlood)
+        FFloodTimer.start();
+    else
+        FActivityTimer.start();
 }
 
 void TSimReceiver::Begin(bool includeStart) {
+    if (FFlood) {
+        // The first flood step lands on the start itself.
+        FActivity.Stopped = includeStart;
+        return;
+    }
     if (NextPosition(includeStart))
         Arrive(FActivity.LastStepMs, StopRules());
+}
+
+void TSimReceiver::SetFloodHits(bool on) {
+    if (FFlood == on)
+        return;
+    FFlood = on;
+    FFloodWaiting = false;
+    if (!Running())
+        return;
+    FActivity.Stopped = false;
+    FActivity.LastStepMs = NowMs();
+    if (on) {
+        FActivityTimer.stop();
+        FFloodTimer.start();
+    } else {
+        FFloodTimer.stop();
+        FActivityTimer.start();
+    }
+}
+
+void TSimReceiver::WatchLine(TSimLine* line) {
+    if (FWatchedLine)
+        disconnect(FWatchedLine, nullptr, this, nullptr);
+    FWatchedLine = line;
+    connect(line, &TSimLine::HostProgress, this, &TSimReceiver::LineProgress);
+}
+
+void TSimReceiver::LineProgress() {
+    if (!FFloodWaiting || (FWatchedLine && FWatchedLine->HostBacklog() > FFloodStopBytes))
+        return;
+    FFloodWaiting = false;
+    if (FFlood && Running())
+        FFloodTimer.start();
+}
+
+void TSimReceiver::FloodStep() {
+    if (!FFlood || !Running())
+        return;
+    // A start position not yet reported is the first stop; after it, the next step.
+    const bool include = std::exchange(FActivity.Stopped, false);
+    if (!NextPosition(include))
+        return; // nothing to visit: a scan with no channel in it, a list all passed
+    const qint64 sentBefore = FBytesSent;
+    ReportStop(NowMs());
+    FFloodStopBytes = FBytesSent - sentBefore;
+    if (FWatchedLine && FWatchedLine->HostBacklog() > FFloodStopBytes)
+        FFloodWaiting = true;
+    else
+        FFloodTimer.start();
 }
 
 void TSimReceiver::StartProgramSearch(int bank) {
@@ -69,6 +138,8 @@ void TSimReceiver::StartVfoSearch(int vfo) {
 
 void TSimReceiver::StopActivity(TSimMode next) {
     FActivityTimer.stop();
+    FFloodTimer.stop();
+    FFloodWaiting = false;
     FActivity = TActivity{};
     FMode = next;
 }
@@ -81,12 +152,15 @@ void TSimReceiver::GoOn(qint64 timeMs) {
 
 void TSimReceiver::Nudge() {
     const qint64 now = NowMs();
-    if (FActivity.Stopped) {
+    if (FActivity.Stopped && !SquelchHeldOpen()) {
         GoOn(now);
         return;
     }
-    NextPosition(false);
+    // Held by the open squelch it moves one position and stays there.
     FActivity.LastStepMs = now;
+    NextPosition(false);
+    FActivity.Stopped = SquelchHeldOpen();
+    FActivity.StoppedMs = now;
 }
 
 void TSimReceiver::ActivityTick() {
@@ -95,6 +169,13 @@ void TSimReceiver::ActivityTick() {
         return;
     }
     const qint64 now = NowMs();
+    if (SquelchHeldOpen()) {
+        if (FActivity.Stopped)
+            ReportLevelChange(now);
+        FActivity.ClosedMs = -1;
+        FActivity.LastStepMs = now;
+        return;
+    }
     const TStopRules rules = StopRules();
     if (FActivity.Stopped)
         WatchStop(now, rules);
@@ -111,14 +192,19 @@ void TSimReceiver::ActivityTick() {
     }
 }
 
-void TSimReceiver::WatchStop(qint64 timeMs, const TStopRules& rules) {
-    const qint64 hz = TunedHz();
-    const int level = SampleAt(hz, timeMs).Level;
+void TSimReceiver::ReportLevelChange(qint64 timeMs) {
+    const int level = SampleAt(TunedHz(), timeMs).Level;
     if (FSettings.LevelOutput && level != FActivity.LastLevelSent) {
         FActivity.LastLevelSent = level;
         Send("LC" + SimText::HexLevel(level));
     }
-    if (Opens(hz, timeMs, rules)) {
+}
+
+void TSimReceiver::WatchStop(qint64 timeMs, const TStopRules& rules) {
+    ReportLevelChange(timeMs);
+    if (rules.DelayTenths == kSearchDelayHold)
+        return;
+    if (Opens(TunedHz(), timeMs, rules)) {
         FActivity.ClosedMs = -1;
         if (rules.PauseSeconds > 0 && timeMs - FActivity.StoppedMs >= rules.PauseSeconds * 1000)
             GoOn(timeMs);
@@ -126,8 +212,7 @@ void TSimReceiver::WatchStop(qint64 timeMs, const TStopRules& rules) {
     }
     if (FActivity.ClosedMs < 0)
         FActivity.ClosedMs = timeMs;
-    if (rules.DelayTenths != kSearchDelayHold &&
-        timeMs - FActivity.ClosedMs >= rules.DelayTenths * 100)
+    if (timeMs - FActivity.ClosedMs >= rules.DelayTenths * 100)
         GoOn(timeMs);
 }
 
@@ -150,6 +235,7 @@ void TSimReceiver::ReportStop(qint64 timeMs) {
         Send("LC" + SimText::HexLevel(FActivity.LastLevelSent));
     }
     Send(SimText::Rf(hz));
+    ++FHitsReported;
     if (FMode == TSimMode::ProgramSearch && FSettings.AutoStore > 0) {
         AutoStoreHit(hz);
         if (FSettings.AutoStore == 2)
@@ -186,8 +272,13 @@ bool TSimReceiver::NextPosition(bool include) {
     case TSimMode::VfoSearch:
         return NextVfoSearchPosition(include);
     case TSimMode::MemoryScan:
-    case TSimMode::SelectScan:
-        return NextChannel(include);
+    case TSimMode::SelectScan: {
+        const int from = FChannel;
+        if (!NextChannel(include))
+            return false;
+        ReportHundredChange(from);
+        return true;
+    }
     case TSimMode::Vfo:
     case TSimMode::Memory:
         break;
@@ -240,8 +331,13 @@ bool TSimReceiver::NextSearchPosition(bool include) {
 bool TSimReceiver::NextVfoSearchPosition(bool include) {
     const TRxDat& from = FVfos[static_cast<size_t>(FVfo)];
     const TRxDat& to = FVfos[static_cast<size_t>((FVfo + 1) % kVfoCount)];
-    const qint64 lower = std::min(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
-    const qint64 upper = std::max(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
+    qint64 lower = std::min(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
+    qint64 upper = std::max(SimText::Hz(from.Freq), SimText::Hz(to.Freq));
+    // With both on one frequency there is nothing between them: the whole range is searched.
+    if (lower == upper) {
+        lower = SimText::kMinHz;
+        upper = SimText::kMaxHz;
+    }
     const qint64 step = std::max<qint64>(1, SimText::StepHz(from.Step));
     qint64 pos = FActivity.PosHz;
     for (int skip = 0; skip < kMaxSkips; ++skip) {
@@ -267,6 +363,15 @@ bool TSimReceiver::NextChannel(bool include) {
         }
     }
     return false;
+}
+
+void TSimReceiver::ReportHundredChange(int from) {
+    if (FChannel / 100 == from / 100)
+        return;
+    // A stop here reports the channel anyway.
+    if (!FFlood && Opens(TunedHz(), FActivity.LastStepMs, StopRules()))
+        return;
+    Send("MX" + SimText::Digits(FChannel, 3));
 }
 
 bool TSimReceiver::ChannelScanned(int channel) const {

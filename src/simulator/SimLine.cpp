@@ -27,10 +27,18 @@ TSimLine::TSimLine(TSimReceiver* receiver, QObject* parent)
     FTimer.setTimerType(Qt::PreciseTimer);
     connect(&FTimer, &QTimer::timeout, this, &TSimLine::Run);
     connect(receiver, &TSimReceiver::BytesOut, this, &TSimLine::FromReceiver);
+    receiver->WatchLine(this);
 }
 
 qint64 TSimLine::ByteTimeNs() const {
     return FBaudRate > 0 ? kBitsPerByte * kNsPerSecond / FBaudRate : 0;
+}
+
+qsizetype TSimLine::HostBacklog() const {
+    qsizetype bytes = 0;
+    for (const TPending& pending : FToHost)
+        bytes += pending.Bytes.size();
+    return bytes;
 }
 
 void TSimLine::FromHost(const QByteArray& bytes) {
@@ -77,6 +85,7 @@ void TSimLine::Clear() {
     FToHost.clear();
     FInFreeNs = 0;
     FOutFreeNs = 0;
+    Q_EMIT HostProgress();
 }
 
 void TSimLine::HostGone() {
@@ -84,6 +93,7 @@ void TSimLine::HostGone() {
     FOutFreeNs = 0;
     if (FToReceiver.empty())
         FTimer.stop();
+    Q_EMIT HostProgress();
 }
 
 void TSimLine::Run() {
@@ -98,6 +108,7 @@ void TSimLine::Run() {
                 FToHost.pop_front();
             }
             Q_EMIT ToHost(bytes);
+            Q_EMIT HostProgress();
         } else if (receiverDue) {
             const TPending pending = FToReceiver.front();
             FToReceiver.pop_front();

@@ -36,10 +36,15 @@ public:
     // already on a wire do; nothing more goes to the host.
     void HostGone();
     bool Idle() const { return FToReceiver.empty() && FToHost.empty(); }
+    // Bytes from the receiver still on their way to the host (the ones crossing included).
+    qsizetype HostBacklog() const;
 
 Q_SIGNALS:
     // Bytes that have crossed the line to the host.
     void ToHost(const QByteArray& bytes);
+    // Bytes from the receiver have crossed to the host (or were thrown away with the
+    // connection): the backlog is smaller.
+    void HostProgress();
 
 private:
     struct TPending {

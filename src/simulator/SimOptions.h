@@ -14,6 +14,9 @@ struct TSimOptions {
     bool FillMemories = false; // every channel of both banks in use; else about a third
     int BaudRate = 0;          // 0 = no line pacing
     int LatencyMs = 0;         // per command, before its reply starts
+    // Searches and scans stop on every step, whatever the band holds, and go on as soon as the
+    // line has carried the stop's report: hits as fast as the line allows, for measuring.
+    bool FloodHits = false;
     QString Version = QStringLiteral("AR5000 1.0"); // answered to "VR" after "VER "
 };
 

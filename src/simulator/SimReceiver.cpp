@@ -1,5 +1,6 @@
 #include "SimReceiver.h"
 
+#include "SimLine.h"
 #include "SimText.h"
 
 #include <QElapsedTimer>
@@ -37,7 +38,8 @@ TSimReceiver::TSimReceiver(const TSimOptions& options, QObject* parent)
     : QObject(parent)
     , FOptions(options)
     , FBand(options.Seed)
-    , FRandom(std::uint64_t(options.Seed) * 7919u + 17u) {
+    , FRandom(std::uint64_t(options.Seed) * 7919u + 17u)
+    , FFlood(options.FloodHits) {
     auto elapsed = std::make_shared<QElapsedTimer>();
     elapsed->start();
     FClock = [elapsed] {
@@ -47,6 +49,9 @@ TSimReceiver::TSimReceiver(const TSimOptions& options, QObject* parent)
     FActivityTimer.setTimerType(Qt::PreciseTimer);
     FActivityTimer.setInterval(kActivityTickMs);
     connect(&FActivityTimer, &QTimer::timeout, this, &TSimReceiver::ActivityTick);
+    FFloodTimer.setSingleShot(true);
+    FFloodTimer.setInterval(0);
+    connect(&FFloodTimer, &QTimer::timeout, this, &TSimReceiver::FloodStep);
     FSplitTimer.setInterval(0);
     connect(&FSplitTimer, &QTimer::timeout, this, &TSimReceiver::FlushSplit);
 

@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -22,7 +23,7 @@ enum class TSimMode {
     ProgramSearch, // "SS": sweeping a search bank
     MemoryScan,    // "MS": stepping through memory channels
     SelectScan,    // "SM": stepping through the select-scan list
-    VfoSearch,     // "VS": sweeping from one VFO to the next
+    VfoSearch,     // "VS": sweeping from one VFO to the next (the whole range when they agree)
 };
 
 // The receiver's settings that belong to no VFO, channel or group.
@@ -49,6 +50,8 @@ struct TSimSettings {
 //
 // The squelch ("RQ") is a level of opening: the squelch is open where the raw level reaches
 // 255 minus the setting, so 255 opens it everywhere and pauses a search where it stands.
+class TSimLine;
+
 class TSimReceiver : public QObject {
     Q_OBJECT
 
@@ -74,6 +77,14 @@ public:
 
     // Bytes from the line.
     void ReceiveBytes(const QByteArray& bytes);
+
+    // See TSimOptions::FloodHits; may change while a search or scan runs.
+    void SetFloodHits(bool on);
+    bool FloodHits() const { return FFlood; }
+    // Stops reported ("RF" of a search, scan or VFO search stop) since the receiver was made.
+    qint64 HitsReported() const { return FHitsReported; }
+    // The line that carries the replies: a flood waits until it has carried each stop.
+    void WatchLine(TSimLine* line);
 
     void SetFault(TSimFault fault);
     TSimFault Fault() const { return FFault; }
@@ -250,11 +261,16 @@ private:
     void Nudge();
     void ActivityTick();
     void WatchStop(qint64 timeMs, const TStopRules& rules);
+    void ReportLevelChange(qint64 timeMs);
+    bool SquelchHeldOpen() const { return FSettings.Squelch >= 255; }
+    void FloodStep();
+    void LineProgress();
     void Arrive(qint64 timeMs, const TStopRules& rules);
     bool NextPosition(bool include);
     bool NextSearchPosition(bool include);
     bool NextVfoSearchPosition(bool include);
     bool NextChannel(bool include);
+    void ReportHundredChange(int from);
     int NextLinkedSearchBank() const;
     bool ChannelScanned(int channel) const;
     bool Passed(int list, qint64 hz, qint64 stepHz) const;
@@ -291,6 +307,12 @@ private:
 
     TActivity FActivity;
     QTimer FActivityTimer;
+    bool FFlood = false;
+    bool FFloodWaiting = false; // the line still carries the stop before the latest
+    qint64 FFloodStopBytes = 0; // the latest stop's report
+    QTimer FFloodTimer;
+    QPointer<TSimLine> FWatchedLine;
+    qint64 FHitsReported = 0;
 
     QByteArray FLine;
     QList<QByteArray> FSplitQueue;

@@ -100,6 +100,8 @@ int main(int argc, char* argv[]) {
                    "\"*\"."_s},
         {u"fill"_s, u"Put something in every memory channel of both banks (default: about a "
                     "third)."_s},
+        {u"flood"_s, u"Make every step of a search or scan a stop, each reported as soon as the "
+                     "line has carried the one before (for measuring hit rates)."_s},
         {u"trace"_s, u"Print every line received (\"> \") and sent (\"< \")."_s},
     });
     parser.process(app);
@@ -117,6 +119,7 @@ int main(int argc, char* argv[]) {
     options.Ds8000 = parser.isSet(u"ds8000"_s);
     options.SduMode = parser.isSet(u"sdu"_s);
     options.FillMemories = parser.isSet(u"fill"_s);
+    options.FloodHits = parser.isSet(u"flood"_s);
 
     QTextStream out(stdout);
     TSimReceiver receiver(options);

@@ -7,6 +7,7 @@
 #include "LoopbackLink.h"
 #include "MemorySql.h"
 #include "MemoryTransfer.h"
+#include "SelectScanFlags.h"
 #include "Simulator.h"
 #include "ValueTables.h"
 
@@ -434,6 +435,51 @@ private Q_SLOTS:
         QCOMPARE(f.Transfer.RefreshRow().Outcome, TTransferOutcome::Done);
         QVERIFY(f.View().Value(u"FREQ").isNull());
         QVERIFY(!f.Module.ProgrammaticEdit);
+    }
+    // Receiver and current bank table both lose every select-scan flag; CHANGED and the other
+    // bank's table stay as they were.
+    void clearAllSelectScanFlags() {
+        TTransferFixture f;
+        QVERIFY(f.Start());
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 145.5, SELSCAN = CAST(MEM AS INTEGER) "
+                      u"% 3 = 0, CHANGED = CAST(MEM AS INTEGER) % 2 = 0"_s));
+        QVERIFY(f.Module.Engine().Execute(u"UPDATE MemoryBank1.dbf SET SELSCAN = TRUE"_s));
+        for (const auto& [bank, channel] : {std::pair{0, 5}, std::pair{0, 512}, std::pair{1, 7}}) {
+            TRxDat rec = f.Receiver.Memory(bank, channel);
+            rec.Empty = false;
+            rec.Freq = 145.5;
+            rec.Step = u"12.500"_s;
+            rec.SelectScan = true;
+            f.Receiver.SetMemory(bank, channel, rec);
+        }
+        const auto count = [&f](const QString& sql) {
+            return f.Module.Engine().QueryValue(sql).value_or(-1).toInt();
+        };
+        const QString changed = u"SELECT count(*) FROM MemoryBank0.dbf WHERE CHANGED"_s;
+        const int changedBefore = count(changed);
+        QVERIFY(changedBefore > 0);
+        f.GoTo(42);
+        f.Receiver.ClearReceivedLines();
+
+        // Without a link nothing is done at all.
+        f.Driver.FSetPort(false);
+        QVERIFY(!ClearAllSelectScanFlags(f.Driver, f.Module));
+        QVERIFY(count(u"SELECT count(*) FROM MemoryBank0.dbf WHERE SELSCAN"_s) > 0);
+        QCOMPARE(f.Sent(u"GA"_s), QStringList());
+
+        f.Driver.FSetPort(true);
+        QVERIFY(f.Driver.Connected());
+        QVERIFY2(ClearAllSelectScanFlags(f.Driver, f.Module), qPrintable(f.Module.LastError()));
+        QTRY_COMPARE(f.Sent(u"GA"_s), QStringList{u"GA%%"_s});
+        QVERIFY(!f.Receiver.Memory(0, 5).SelectScan);
+        QVERIFY(!f.Receiver.Memory(0, 512).SelectScan);
+        QVERIFY(!f.Receiver.Memory(1, 7).SelectScan);
+        QCOMPARE(count(u"SELECT count(*) FROM MemoryBank0.dbf WHERE SELSCAN"_s), 0);
+        QCOMPARE(count(changed), changedBefore);
+        QCOMPARE(count(u"SELECT count(*) FROM MemoryBank1.dbf WHERE SELSCAN"_s), kBankRows);
+        // The view shows the new flags and is still on its row.
+        QCOMPARE(f.View().Value(u"MEM").toString(), u"042"_s);
+        QCOMPARE(f.View().Value(u"SELSCAN").toBool(), false);
     }
 };
 

@@ -585,6 +585,38 @@ private Q_SLOTS:
         }
     }
 
+    void clearAllSelectScanFlags() {
+        TMemFormFixture f;
+        QAction* item = f.MenuItem(u"PopupMenuRightClick"_s, u"Clear ALL Select Scan flags"_s);
+        QCOMPARE(item->objectName(), u"ClearALLSelectScan1"_s);
+        QVERIFY(FillEverySeventhChannel(f));
+        const auto flagged = [&f] {
+            return f.Data.Engine()
+                .QueryValue(u"SELECT count(*) FROM MemoryBank0.dbf WHERE SELSCAN"_s)
+                .value_or(-1)
+                .toInt();
+        };
+        QVERIFY(flagged() > 0);
+        // Without a link nothing is asked.
+        item->trigger();
+        QCOMPARE(f.Answers().ConfirmAsked, QStringList());
+
+        QVERIFY(f.Panel.Open());
+        f.Form->SubSelectHundred(2);
+        f.Answers().ConfirmAnswer = false;
+        item->trigger();
+        QCOMPARE(f.Answers().ConfirmAsked,
+                 QStringList{u"Clear ALL Select Scan Flags?\r\nAre you sure?"_s});
+        QVERIFY(flagged() > 0);
+
+        f.Answers().ConfirmAnswer = true;
+        item->trigger();
+        QTRY_VERIFY(f.Sent().contains(u"GA%%"_s));
+        QCOMPARE(f.Sent().count(u"GA%%"_s), 1);
+        QCOMPARE(flagged(), 0);
+        QCOMPARE(f.View().RecordCount(), kBankRows); // all memories shown again
+    }
+
     void bankSwitchFollowsTheReceiver() {
         TMemFormFixture f;
         auto* bank1 = f.Find<QRadioButton>(u"Bank1RadioButton"_s);

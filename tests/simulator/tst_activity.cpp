@@ -1,8 +1,11 @@
 // Searches, scans, DTMF and the seeded band, in simulated time driven by the test.
 
+#include "SimLine.h"
 #include "SimReceiver.h"
 
 #include <QTest>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +24,7 @@ public:
             qsizetype end = 0;
             while ((end = Pending.indexOf("\r\n")) >= 0) {
                 Lines.append(Pending.left(end));
+                Times.append(Now);
                 Pending.remove(0, end + 2);
             }
         });
@@ -36,13 +40,14 @@ public:
     }
 
     void Signal(qint64 hz, int level, TSimSignalKind kind = TSimSignalKind::Steady, int onMs = 0,
-                int offMs = 0) {
+                int offMs = 0, bool voice = false) {
         TSimSignal signal;
         signal.FreqHz = hz;
         signal.PeakLevel = level;
         signal.Kind = kind;
         signal.OnMs = onMs;
         signal.OffMs = offMs;
+        signal.Voice = voice;
         Receiver.Band().AddSignal(signal);
     }
 
@@ -69,22 +74,48 @@ public:
                 reports.append(line);
         }
         Lines.clear();
+        Times.clear();
         return reports;
+    }
+
+    // The simulated times at which stops ("RF") were heard.
+    QList<qint64> StopTimes() const {
+        QList<qint64> times;
+        for (qsizetype i = 0; i < Lines.size(); ++i) {
+            if (Lines[i].startsWith("RF"))
+                times.append(Times[i]);
+        }
+        return times;
+    }
+
+    QList<QByteArray> Stops() const {
+        QList<QByteArray> stops;
+        for (const QByteArray& line : Lines) {
+            if (line.startsWith("RF"))
+                stops.append(line);
+        }
+        return stops;
     }
 
     qint64 Now = 0;
     TSimReceiver Receiver;
     QByteArray Pending;
     QList<QByteArray> Lines;
+    QList<qint64> Times;
 };
 
 constexpr qint64 k2m = 144'000'000;
 
-// Bank 0 over 144.000 .. 144.300 MHz by 12.5 kHz, with two stops and one signal too weak.
-void TwoMetreBank(TRadio& radio) {
+// Two signals that stop a search or scan, and one too weak; the middle one may carry a voice.
+void TwoMetreSignals(TRadio& radio, bool voice = false) {
     radio.Signal(k2m + 50'000, 200);
-    radio.Signal(k2m + 150'000, 180);
+    radio.Signal(k2m + 150'000, 180, TSimSignalKind::Steady, 0, 0, voice);
     radio.Signal(k2m + 250'000, 60);
+}
+
+// Bank 0 over 144.000 .. 144.300 MHz by 12.5 kHz, on those signals.
+void TwoMetreBank(TRadio& radio, bool voice = false) {
+    TwoMetreSignals(radio, voice);
     radio.Send({"SE00 SL0144000000 SU0144300000 ST12500 AT0 BW2 MD0 TT2M"});
 }
 
@@ -97,6 +128,14 @@ private Q_SLOTS:
     void programSearchStopsAndReportsLevel();
     void passFrequencyIsSkipped();
     void holdUntilStepByte();
+    void squelchesDecideTheStops_data();
+    void squelchesDecideTheStops();
+    void howLongAStopLasts_data();
+    void howLongAStopLasts();
+    void openSquelchHoldsTheSearch();
+    void clearedSelectFlagsLeaveNothingToScan();
+    void floodStopsOnEveryStep();
+    void floodKeepsPaceWithTheLine();
     void linkedSearchMovesBank();
     void commandsThatStopASearch_data();
     void commandsThatStopASearch();
@@ -150,12 +189,189 @@ void TestSimActivity::passFrequencyIsSkipped() {
 void TestSimActivity::holdUntilStepByte() {
     TRadio radio;
     TwoMetreBank(radio);
-    radio.Send({"SDFF", "SP0", "SS00"});
+    // The hold outlasts the pause.
+    radio.Send({"SDFF", "SP1", "SS00"});
     radio.Run(3000);
     QCOMPARE(radio.TakeReports(), QList<QByteArray>{"RF0144050000"});
     radio.Receiver.ReceiveBytes("\x1E");
     radio.Run(400);
     QCOMPARE(radio.TakeReports(), QList<QByteArray>{"RF0144150000"});
+}
+
+void TestSimActivity::squelchesDecideTheStops_data() {
+    QTest::addColumn<QList<QByteArray>>("setup");
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QList<QByteArray>>("stops");
+
+    const QByteArray a = "RF0144050000"; // 200, a carrier
+    const QByteArray b = "RF0144150000"; // 180, a voice
+    const QByteArray c = "RF0144250000"; // 60
+    using L = QList<QByteArray>;
+    QTest::newRow("search") << L{} << QByteArray("SS00") << L{a, b};
+    QTest::newRow("search, squelch opened further")
+        << L{"RQ200"} << QByteArray("SS00") << L{a, b, c};
+    QTest::newRow("search level squelch") << L{"SB190"} << QByteArray("SS00") << L{a};
+    QTest::newRow("search voice squelch") << L{"SA50"} << QByteArray("SS00") << L{b};
+    QTest::newRow("scan level squelch") << L{"XMF", "XB190"} << QByteArray("MS0") << L{a};
+    QTest::newRow("scan voice squelch") << L{"XMF", "XA50"} << QByteArray("MS0") << L{b};
+    const L vfos = {"VA0144100000", "ST12500", "VB0144300000"};
+    QTest::newRow("VFO search") << vfos << QByteArray("VSA") << L{b};
+    QTest::newRow("VFO search, the next VFO on the same frequency")
+        << L{"VA0144000000", "ST12500", "VB0144000000"} << QByteArray("VSA") << L{a};
+    QTest::newRow("VFO search level squelch") << vfos + L{"DB190"} << QByteArray("VSA") << L{};
+    QTest::newRow("VFO search voice squelch")
+        << L{"VA0144000000", "ST12500", "VB0144300000", "DA50"} << QByteArray("VSA") << L{b};
+}
+
+void TestSimActivity::squelchesDecideTheStops() {
+    QFETCH(QList<QByteArray>, setup);
+    QFETCH(QByteArray, start);
+    QFETCH(QList<QByteArray>, stops);
+
+    TRadio radio;
+    TwoMetreBank(radio, true);
+    radio.Channel(0, k2m + 50'000);
+    radio.Channel(1, k2m + 150'000);
+    radio.Channel(2, k2m + 250'000);
+    radio.Send(setup);
+    radio.Send({start});
+    radio.Run(8000);
+    QList<QByteArray> heard = radio.Stops();
+    std::sort(heard.begin(), heard.end());
+    heard.erase(std::unique(heard.begin(), heard.end()), heard.end());
+    QCOMPARE(heard, stops);
+}
+
+void TestSimActivity::howLongAStopLasts_data() {
+    QTest::addColumn<QList<QByteArray>>("setup");
+    QTest::addColumn<bool>("briefSignal");
+    QTest::addColumn<qint64>("earliestMs"); // of the next stop after the first, -1: none
+    QTest::addColumn<qint64>("latestMs");
+
+    using L = QList<QByteArray>;
+    QTest::newRow("pause runs out") << L{"SP2", "SD0"} << false << qint64(2000) << qint64(2800);
+    QTest::newRow("delay after the signal went")
+        << L{"SP0", "SD20"} << true << qint64(2800) << qint64(3800);
+    QTest::newRow("no delay") << L{"SP0", "SD0"} << true << qint64(800) << qint64(1600);
+    QTest::newRow("stays while the signal lasts")
+        << L{"SP0", "SD0"} << false << qint64(-1) << qint64(-1);
+    QTest::newRow("hold") << L{"SP1", "SDFF"} << true << qint64(-1) << qint64(-1);
+}
+
+void TestSimActivity::howLongAStopLasts() {
+    QFETCH(QList<QByteArray>, setup);
+    QFETCH(bool, briefSignal);
+    QFETCH(qint64, earliestMs);
+    QFETCH(qint64, latestMs);
+
+    TRadio radio;
+    // The brief one is on for the first second of every 100.
+    if (briefSignal)
+        radio.Signal(k2m + 50'000, 200, TSimSignalKind::Intermittent, 1000, 99'000);
+    else
+        radio.Signal(k2m + 50'000, 200);
+    radio.Signal(k2m + 150'000, 180);
+    radio.Send({"SE00 SL0144000000 SU0144300000 ST12500 AT0 BW2 MD0 TT2M"});
+    radio.Send(setup);
+    radio.Send({"SS00"});
+    radio.Run(6000);
+    const QList<QByteArray> stops = radio.Stops();
+    const QList<qint64> times = radio.StopTimes();
+    QVERIFY(!stops.isEmpty());
+    QCOMPARE(stops.first(), QByteArray("RF0144050000"));
+    if (earliestMs < 0) {
+        QCOMPARE(stops.size(), qsizetype(1));
+        return;
+    }
+    QVERIFY(stops.size() >= 2);
+    QCOMPARE(stops[1], QByteArray("RF0144150000"));
+    const qint64 gap = times[1] - times[0];
+    QVERIFY2(gap >= earliestMs && gap <= latestMs, qPrintable(QString::number(gap)));
+}
+
+void TestSimActivity::openSquelchHoldsTheSearch() {
+    TRadio radio;
+    TwoMetreBank(radio);
+    radio.Send({"LC1", "SS00"});
+    radio.Run(200);
+    QCOMPARE(radio.TakeReports(), QList<QByteArray>{"RF0144050000"});
+    // Paused as the program pauses it: squelch all open, level and voice squelch off. The
+    // pause of one second no longer moves it on.
+    radio.Send({"RQ255", "SB0", "SA0"});
+    radio.Run(4000);
+    QCOMPARE(radio.TakeReports(), QList<QByteArray>());
+    radio.Send({"RX"});
+    QCOMPARE(radio.Lines.value(0), QByteArray("SS RF0144050000 ST012500  AU0 MD0"));
+    radio.Lines.clear();
+    // A step byte moves it one step, where it stays.
+    radio.Receiver.ReceiveBytes("\x1E");
+    radio.Run(2000);
+    QCOMPARE(radio.Receiver.TunedHz(), k2m + 62'500);
+    QCOMPARE(radio.TakeReports(), QList<QByteArray>());
+    // Resumed, it goes on to the next signal.
+    radio.Send({"RQ130"});
+    radio.Run(1000);
+    QCOMPARE(radio.TakeReports(), QList<QByteArray>{"RF0144150000"});
+}
+
+void TestSimActivity::clearedSelectFlagsLeaveNothingToScan() {
+    TRadio radio;
+    radio.Signal(k2m + 50'000, 200);
+    radio.Signal(k2m + 150'000, 180);
+    radio.Channel(100, k2m + 50'000);
+    radio.Channel(700, k2m + 150'000);
+    radio.Send({"XMF", "MR100", "GA1", "MR700", "GA1", "GA%%", "SM"});
+    radio.Run(3000);
+    QCOMPARE(radio.TakeReports(), QList<QByteArray>());
+    QVERIFY(!radio.Receiver.Memory(0, 100).SelectScan);
+    QVERIFY(!radio.Receiver.Memory(0, 700).SelectScan);
+    radio.Send({"MR700", "GA1", "SM"});
+    radio.Run(3000);
+    QCOMPARE(radio.TakeReports().mid(0, 4),
+             (QList<QByteArray>{"MX700", "RF0144150000", "MX700", "RF0144150000"}));
+}
+
+void TestSimActivity::floodStopsOnEveryStep() {
+    TRadio radio; // a quiet band: nothing would stop a search
+    radio.Receiver.SetFloodHits(true);
+    radio.Send(
+        {"SE00 SL0144000000 SU0144100000 ST25000 AT0 BW2 MD0 TT2M", "LC1", "SS00", "PS0144050000"});
+    QTRY_VERIFY(radio.Stops().size() >= 12);
+    QList<QByteArray> expected;
+    for (int round = 0; round < 3; ++round) {
+        for (const char* stop : {"RF0144000000", "RF0144025000", "RF0144075000", "RF0144100000"})
+            expected.append(stop);
+    }
+    QCOMPARE(radio.Stops().mid(0, 12), expected);
+    // Each stop is reported with its level.
+    QCOMPARE(radio.Lines.mid(0, 4).at(0).left(2), QByteArray("LC"));
+    QCOMPARE(radio.Lines.at(1), QByteArray("RF0144000000"));
+    // A command that ends the search ends the flood.
+    radio.Send({"VA"});
+    const qint64 hits = radio.Receiver.HitsReported();
+    QTest::qWait(50);
+    QCOMPARE(radio.Receiver.HitsReported(), hits);
+    QCOMPARE(radio.Receiver.Mode(), TSimMode::Vfo);
+}
+
+void TestSimActivity::floodKeepsPaceWithTheLine() {
+    TSimOptions options;
+    options.BaudRate = 19200;
+    options.FloodHits = true;
+    TSimReceiver receiver(options);
+    TSimLine line(&receiver);
+    qint64 carried = 0;
+    qint64 mostAhead = 0;
+    QObject::connect(&line, &TSimLine::ToHost, [&](const QByteArray& bytes) {
+        carried += bytes.count("RF");
+        mostAhead = std::max(mostAhead, receiver.HitsReported() - carried);
+    });
+    receiver.ReceiveBytes("SE00 SL0144000000 SU0146000000 ST12500 AT0 BW2 MD0 TT2M\r\nLC1\r\n"
+                          "SS00\r\n");
+    QTRY_VERIFY(carried >= 20);
+    // The line holds at most the stop it is carrying and the next one.
+    QVERIFY2(mostAhead <= 2, qPrintable(QString::number(mostAhead)));
+    QVERIFY(receiver.HitsReported() - carried <= 2);
 }
 
 void TestSimActivity::linkedSearchMovesBank() {
@@ -224,6 +440,11 @@ void TestSimActivity::scans_data() {
         << QList<QByteArray>{"XMF", "ML1", "BM 3"} << QByteArray("MS2")
         << QList<QByteArray>{"MX200", "RF0144050000", "MX204", "RF0144150000",
                              "MX300", "RF0430050000", "MX200", "RF0144050000"};
+    // Its only stop in hundred 3 passed over, the scan still says when it gets there.
+    QTest::newRow("linked hundred, no stop there")
+        << QList<QByteArray>{"XMF", "ML1", "BM 3", "MR300", "MP1", "MR000"} << QByteArray("MS2")
+        << QList<QByteArray>{"MX200", "RF0144050000", "MX204",       "RF0144150000",
+                             "MX305", "MX200",        "RF0144050000"};
     QTest::newRow("select scan") << QList<QByteArray>{"XMF"} << QByteArray("SM")
                                  << QList<QByteArray>{"MX204", "RF0144150000",
                                                       "MX300", "RF0430050000",
@@ -236,15 +457,14 @@ void TestSimActivity::scans() {
     QFETCH(QList<QByteArray>, reports);
 
     TRadio radio;
-    radio.Signal(k2m + 50'000, 200);
-    radio.Signal(k2m + 150'000, 180);
-    radio.Signal(k2m + 250'000, 60);
+    TwoMetreSignals(radio);
     radio.Signal(430'050'000, 200);
     radio.Channel(200, k2m + 50'000);
     radio.Channel(202, k2m + 150'000); // passed over
     radio.Channel(203, k2m + 250'000); // too weak to stop
     radio.Channel(204, k2m + 150'000, 1);
     radio.Channel(300, 430'050'000);
+    radio.Channel(305, k2m + 250'000); // too weak to stop
     radio.Receiver.ReceiveBytes("MR202\r\nMP1\r\nMR204\r\nGA1\r\nMR300\r\nGA1\r\nMR000\r\n");
     radio.Send(setup);
     radio.Send({start});

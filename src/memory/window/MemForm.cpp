@@ -13,6 +13,7 @@
 #include "MemoryTransferController.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
+#include "SelectScanFlags.h"
 #include "SquelchController.h"
 #include "TuningController.h"
 #include "VfoDrop.h"
@@ -302,7 +303,10 @@ void TMemForm::BuildMenus() {
     later(FGridMenu->addAction(u"Delete Mem"_s));
     later(Action(FGridMenu, u"Add to Search Pass Freqs"_s,
                  u"First Set active search bank on search panel"_s));
-    later(FGridMenu->addAction(u"Clear ALL Select Scan flags"_s));
+    QAction* clearSelectScan = FGridMenu->addAction(u"Clear ALL Select Scan flags"_s);
+    clearSelectScan->setObjectName(u"ClearALLSelectScan1"_s);
+    connect(clearSelectScan, &QAction::triggered, this, &TMemForm::ClearAllSelectScan);
+    FReceiverActions << clearSelectScan;
 }
 
 void TMemForm::BuildToolBars() {
@@ -525,6 +529,17 @@ void TMemForm::ShowAllMemories() {
     setWindowTitle(u"All Mems"_s);
     SetQuickFilter(false);
     ReopenView(FData.BuildMemorySql());
+}
+
+void TMemForm::ClearAllSelectScan() {
+    TAR5000& driver = *FMain.Driver();
+    if (!driver.Connected() || RefusedWhileBusy())
+        return;
+    if (!Prompt().Confirm(u"Warning"_s, u"Clear ALL Select Scan Flags?\r\nAre you sure?"_s))
+        return;
+    // A table that could not be written has said why through the data module.
+    ClearAllSelectScanFlags(driver, FData);
+    ShowAllMemories();
 }
 
 void TMemForm::TitleClicked(int gridColumn) {

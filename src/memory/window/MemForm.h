@@ -47,6 +47,10 @@ public:
 
     // The whole table in MEM order, every sub-selection off, on the row it was on.
     void ShowAllMemories();
+    // "Clear ALL Select Scan flags" (the item ClearALLSelectScan1): asks, then clears the flag
+    // in the receiver and in every row of the current bank table, and shows all memories.
+    // Nothing without a link or while the main window scans or searches.
+    void ClearAllSelectScan();
     // Bank 0 or the bank the receiver reports, after the link opened.
     void SelectBankTable();
     // The main window's side of a memory becoming current, then the channel panel green.

@@ -86,6 +86,10 @@ public:
     // The line that carries the replies: a flood waits until it has carried each stop.
     void WatchLine(TSimLine* line);
 
+    // Moves a running search or scan on to the clock's present time. A timer does this every
+    // 10 ms; a test that moves the clock itself calls it so that no step waits on that timer.
+    void ActivityTick();
+
     void SetFault(TSimFault fault);
     TSimFault Fault() const { return FFault; }
     // Asks the transport to close its end of the connection.
@@ -259,7 +263,6 @@ private:
     void StopActivity(TSimMode next);
     void GoOn(qint64 timeMs);
     void Nudge();
-    void ActivityTick();
     void WatchStop(qint64 timeMs, const TStopRules& rules);
     void ReportLevelChange(qint64 timeMs);
     bool SquelchHeldOpen() const { return FSettings.Squelch >= 255; }

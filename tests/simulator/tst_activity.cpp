@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 kTimeStepMs = 200; // simulated time per turn of the event loop
-constexpr int kTurnMs = 25;         // real time per turn: the receiver ticks every 10 ms
+constexpr int kTurnMs = 25;         // real time per turn, for what the event loop delivers
 
 // A receiver on a quiet band with the stops of a test's own making; time moves only in Run.
 class TRadio {
@@ -62,6 +62,7 @@ public:
     void Run(qint64 ms) {
         for (qint64 done = 0; done < ms; done += kTimeStepMs) {
             Now += kTimeStepMs;
+            Receiver.ActivityTick();
             QTest::qWait(kTurnMs);
         }
     }

@@ -85,11 +85,10 @@ void TUpDown::mousePressEvent(QMouseEvent* event) {
 }
 
 bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != FUp && watched != FDown)
+    if ((watched != FUp && watched != FDown) || event->type() != QEvent::MouseButtonPress)
         return false;
-    const auto* mouse = static_cast<QMouseEvent*>(event);
     // The arrows take the left button only; a right press on them toggles what the owner shows.
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
+    if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         Q_EMIT RightPressed();
         return true;
     }

@@ -98,13 +98,13 @@ TVfoPanelController::TVfoPanelController(const TMainSheetWidgets& widgets,
     : QObject(parent)
     , FWidgets(widgets)
     , FContext(context)
-    , FSquelch(squelch) {
+    , FSquelch(squelch)
+    , FStepEdit(widgets.StepComboBox->lineEdit()) {
     for (QLineEdit* box : FWidgets.EditVco)
         box->installEventFilter(this);
     for (QObject* watched :
          {static_cast<QObject*>(FWidgets.MemEdit), static_cast<QObject*>(FWidgets.EnterEdit1),
-          static_cast<QObject*>(FWidgets.StepComboBox),
-          static_cast<QObject*>(FWidgets.StepComboBox->lineEdit()),
+          static_cast<QObject*>(FWidgets.StepComboBox), static_cast<QObject*>(FStepEdit),
           static_cast<QObject*>(FWidgets.StOffsetBox), static_cast<QObject*>(FWidgets.Label18)})
         watched->installEventFilter(this);
     connect(FWidgets.MemEdit, &QLineEdit::textChanged, this,
@@ -115,8 +115,7 @@ TVfoPanelController::TVfoPanelController(const TMainSheetWidgets& widgets,
                 [this, i](int index) { SelectorChosen(i, index); });
     }
     FWidgets.StepComboBox->setCompleter(nullptr);
-    connect(FWidgets.StepComboBox->lineEdit(), &QLineEdit::textEdited, this,
-            &TVfoPanelController::StepTextChanged);
+    connect(FStepEdit, &QLineEdit::textEdited, this, &TVfoPanelController::StepTextChanged);
     connect(FWidgets.StepComboBox, &QComboBox::textActivated, this,
             &TVfoPanelController::StepTextChanged);
     connect(FWidgets.StOffsetBox, &QCheckBox::clicked, this,
@@ -520,7 +519,7 @@ bool TVfoPanelController::eventFilter(QObject* watched, QEvent* event) {
     }
     // The list keeps the focus and hands typed keys straight to its inner edit, past any filter
     // there: the keys are judged where they arrive.
-    if (watched == FWidgets.StepComboBox || watched == FWidgets.StepComboBox->lineEdit()) {
+    if (watched == FWidgets.StepComboBox || watched == FStepEdit) {
         const QKeyEvent* key = AsKey(event);
         if (!key)
             return false;

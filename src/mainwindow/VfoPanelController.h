@@ -109,6 +109,9 @@ private:
     bool FHooked = false;
     int FUnhookDepth = 0;
     bool FStepAdjustByKey = false;
+    // The step list's inner edit, kept rather than asked for: its events still arrive while the
+    // list is being destroyed, when the list can no longer be asked.
+    QLineEdit* FStepEdit;
     // No sound-card mixer is driven yet: the bar works for the receiver's volume only.
     bool FMixerAvailable = false;
 };

@@ -9,6 +9,7 @@
 #include "ScanPage.h"
 #include "SearchPage.h"
 #include "TuningController.h"
+#include "VfoSearch.h"
 
 #include <QAction>
 #include <QMenu>
@@ -46,6 +47,7 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
                                             FRun, this);
     FScanPage = new TScanPageController(form.findChild<QWidget*>(u"MemSheet"_s), FContext, FRun,
                                         *FTable, this);
+    FVfoSearch = new TVfoSearchController(FContext, this);
 
     if (QMenu* tools = MenuTitled(form, u"&Tools"_s)) {
         FResetFlags = tools->addAction(u"Reset Flags"_s);
@@ -56,6 +58,7 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     }
     connect(FRun, &TRunControls::FlagsReset, FSearchPage, &TSearchPageController::ResetToIdle);
     connect(FRun, &TRunControls::FlagsReset, FScanPage, &TScanPageController::ResetToIdle);
+    connect(FRun, &TRunControls::FlagsReset, FVfoSearch, &TVfoSearchController::ResetToIdle);
 
     TPageController* pages = form.MainSheet()->Pages();
     connect(pages, &TPageController::PageSetUpRequested, this, [this](int page) {
@@ -83,6 +86,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
             &TSearchPageController::LinkGone);
     connect(form.Driver(), &TAR5000::LinkLost, FScanPage, &TScanPageController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FScanPage, &TScanPageController::LinkGone);
+    connect(form.Driver(), &TAR5000::LinkLost, FVfoSearch, &TVfoSearchController::LinkGone);
+    connect(form.Link(), &TLinkController::LinkClosed, FVfoSearch, &TVfoSearchController::LinkGone);
 }
 
 TSearchScan::~TSearchScan() = default;

@@ -12,6 +12,7 @@ class QAction;
 class TMainForm;
 class TScanPageController;
 class TSearchPageController;
+class TVfoSearchController;
 
 // The search and scan pages of the main window, made by the application once the main window
 // exists: the pages' controllers, the rules they share and the Tools menu's "Reset Flags". The
@@ -30,6 +31,7 @@ public:
     TSearchPageController* SearchPage() const { return FSearchPage; }
     TScanPageController* ScanPage() const { return FScanPage; }
     TScanMemoryTable& ScanTable() const { return *FTable; }
+    TVfoSearchController* VfoSearch() const { return FVfoSearch; }
     THitSink& Hits() const { return *FHits; }
 
 private:
@@ -39,5 +41,6 @@ private:
     TRunControls* FRun = nullptr;
     TSearchPageController* FSearchPage = nullptr;
     TScanPageController* FScanPage = nullptr;
+    TVfoSearchController* FVfoSearch = nullptr;
     QAction* FResetFlags = nullptr;
 };

@@ -71,6 +71,8 @@ public:
                         TScanMemoryTable& table, QObject* parent);
     ~TScanPageController() override;
 
+    bool Running() const { return static_cast<bool>(FRunning); }
+
     const TScanPageWidgets& Widgets() const { return FWidgets; }
     int ScanBank() const { return FScanBank; }
 

@@ -3,18 +3,23 @@
 #include "AR5000.h"
 #include "Main.h"
 #include "MainSheet.h"
+#include "PageController.h"
 #include "PageWidgets.h"
 #include "Prompt.h"
 #include "SignalDisplay.h"
 #include "UpDown.h"
 #include "VfoPanelController.h"
+#include "WindowLinks.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDrag>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -28,6 +33,7 @@ namespace {
 const QString kOpenSquelchCaption = u"&Open Squelch"_s;
 const QString kResumeCaption = u"Resume"_s;
 constexpr int kOpenSquelch = 255;
+constexpr int kSearchPageIndex = 2;
 
 } // namespace
 
@@ -107,6 +113,7 @@ void TSearchPageController::Wire() {
                 FWidgets.PopupMenuSearchRecordToWav->popup(
                     FWidgets.StartSearchMyBitButton->mapToGlobal(at));
             });
+    w.AutoSDisplayEdit->installEventFilter(this);
     connect(w.SearchStopButton, &QPushButton::clicked, this,
             &TSearchPageController::SearchStopButtonClick);
     connect(w.PauseButton, &QPushButton::clicked, this, &TSearchPageController::PauseButtonClick);
@@ -543,6 +550,39 @@ void TSearchPageController::DeleteBank1Click() {
     FWidgets.SLEdit->clear();
     FWidgets.SUEdit->clear();
     FWidgets.SStepComboBox->setEditText(QString());
+}
+
+bool TSearchPageController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != FWidgets.AutoSDisplayEdit || event->type() != QEvent::MouseButtonPress)
+        return QObject::eventFilter(watched, event);
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    QLineEdit* box = FWidgets.AutoSDisplayEdit;
+    if (mouse->button() != Qt::LeftButton || !mouse->modifiers().testFlag(Qt::ControlModifier) ||
+        box->text().isEmpty() || !FContext.MemoryWindow().IsVisible() ||
+        FContext.State().DragInProgress)
+        return false;
+    HitDragStarted();
+    // The memory grid takes a frequency box dragged from this program as the channel's new
+    // frequency.
+    auto* drag = new QDrag(box);
+    auto* mime = new QMimeData;
+    mime->setText(box->text().trimmed());
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
+    HitDragEnded();
+    return true;
+}
+
+void TSearchPageController::HitDragStarted() {
+    if (FRunning && FWidgets.PauseButton->text() == kOpenSquelchCaption)
+        PauseButtonClick();
+}
+
+void TSearchPageController::HitDragEnded() {
+    TPageController* pages = FContext.Sheet->Pages();
+    if (pages->CurrentPage() != kSearchPageIndex)
+        pages->ShowPageQuietly(kSearchPageIndex);
+    SearchStopButtonClick();
 }
 
 void TSearchPageController::Nudge(bool up) {

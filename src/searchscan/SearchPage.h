@@ -87,6 +87,8 @@ public:
                           QObject* parent);
     ~TSearchPageController() override;
 
+    bool Running() const { return static_cast<bool>(FRunning); }
+
     const TSearchPageWidgets& Widgets() const { return FWidgets; }
 
     void RefreshSearchPage();
@@ -103,11 +105,18 @@ public:
     void DeleteBank1Click();
     // The nudge: the receiver goes on from where it stopped.
     void Nudge(bool up);
+    // A hit dragged towards the memory table: the search pauses while the drag lasts and stops
+    // when it ends, dropped or not (the drop itself is the memory window's).
+    void HitDragStarted();
+    void HitDragEnded();
     // The link went away: the run ends here without talking to the receiver.
     void LinkGone();
     // Reset Flags: the page back to idle.
     void ResetToIdle();
     int SearchSquelch() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TRun;

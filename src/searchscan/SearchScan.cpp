@@ -75,10 +75,12 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
                     FScanPage->Nudge(up);
             });
     connect(form.MainSheet()->Tuning(), &TTuningController::StopScansRequested, this, [this] {
-        if (FContext.RunFlags->SearchRunning)
+        if (FSearchPage->Running())
             FSearchPage->SearchStopButtonClick();
-        if (FContext.RunFlags->ScanRunning)
+        if (FScanPage->Running())
             FScanPage->StopScanButtonClick();
+        if (FVfoSearch->Running())
+            FVfoSearch->VfoSearchButtonClick(false);
     });
     // A lost or closed link ends a run where it stands: nothing more can be sent.
     connect(form.Driver(), &TAR5000::LinkLost, FSearchPage, &TSearchPageController::LinkGone);

@@ -50,6 +50,8 @@ public:
     TVfoSearchController(const TSearchScanContext& context, QObject* parent);
     ~TVfoSearchController() override;
 
+    bool Running() const { return static_cast<bool>(FRunning); }
+
     QPushButton* VfoSearchButton() const { return FButton; }
     QPushButton* AddVfoPassFreqButton() const { return FAddPass; }
     int VfoSearchSquelch = kDefaultVfoSearchSquelch;

@@ -301,6 +301,21 @@ private Q_SLOTS:
         QCOMPARE(W(f).PauseButton->text(), u"&Open Squelch"_s);
     }
 
+    void DraggingAHitPausesThenStops() {
+        TSearchScanFixture f;
+        PrepareBand(f.Receiver);
+        QVERIFY(f.Open());
+        f.ShowPage(kSearchPage);
+        W(f).StartSearchMyBitButton->click();
+        f.TakeSent();
+        Page(f).HitDragStarted();
+        QCOMPARE(W(f).PauseButton->text(), u"Resume"_s);
+        QCOMPARE(f.TakeSent().value(0), u"RQ255"_s);
+        Page(f).HitDragEnded();
+        QVERIFY(!f.Form->RunFlags().SearchRunning);
+        QVERIFY(f.TakeSent().contains(u"LC0"_s));
+    }
+
     void BankReportsMarkTheBankSearched() {
         TSearchScanFixture f;
         PrepareBand(f.Receiver);
@@ -343,6 +358,28 @@ private Q_SLOTS:
                  qPrintable(sent.join(u' ')));
         QCOMPARE(f.Receiver.SearchBank(kBank).Upper, 145.5);
         QVERIFY(!f.Form->RunFlags().SearchRunning);
+    }
+
+    void ResetFlagsAsksThenClearsWhatWasLeftSet() {
+        TSearchScanFixture f;
+        QVERIFY(f.Open());
+        QAction* reset = f.Form->findChild<QAction*>(u"ResetFlags1"_s);
+        QVERIFY(reset);
+        TRunFlags& flags = f.Form->RunFlags();
+        flags.ScanRunning = flags.SelectScanRunning = flags.SearchRunning = true;
+        f.State().TuningInProgress = true;
+        f.Answers->ConfirmAnswer = false;
+        reset->trigger();
+        QCOMPARE(f.Answers->ConfirmAsked.value(0),
+                 u"Bad data from Rx could cause\r\nflags to stick and timeouts\r\nThis will "
+                 u"clear flags without\r\nrestarting Kovela"_s);
+        QVERIFY(flags.SearchRunning);
+        f.Answers->ConfirmAnswer = true;
+        reset->trigger();
+        QVERIFY(!flags.ScanRunning && !flags.SelectScanRunning && !flags.SearchRunning);
+        QVERIFY(!f.State().TuningInProgress);
+        QVERIFY(W(f).StartSearchMyBitButton->isEnabled());
+        QVERIFY(!f.Find<QCheckBox>(u"TimerCheckBox"_s)->isChecked());
     }
 
     void DeleteBankAsksFirst() {

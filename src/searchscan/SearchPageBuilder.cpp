@@ -98,8 +98,13 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
     w.HoldCheckBox = Named(new QCheckBox(u"Hold"_s, page), u"HoldCheckBox"_s);
     w.SearchLinkCheckBox = Named(new QCheckBox(u"Link ON"_s, page), u"SearchLinkCheckBox"_s);
     w.AutoStoreCheckBox = Named(new QCheckBox(u"AutoStore"_s, page), u"AutoStoreCheckBox"_s);
-    for (QCheckBox* box : {w.HoldCheckBox, w.SearchLinkCheckBox, w.AutoStoreCheckBox})
+    flags->setSpacing(0);
+    for (QCheckBox* box : {w.HoldCheckBox, w.SearchLinkCheckBox, w.AutoStoreCheckBox}) {
+        QFont small = box->font();
+        small.setPixelSize(10);
+        box->setFont(small);
         flags->addWidget(box);
+    }
 
     auto* linked = Named(new QGroupBox(u"Linked Banks"_s, page), u"LinkedBanksGroupBox"_s);
     auto* linkedGrid = new QGridLayout(linked);
@@ -113,7 +118,7 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
         small.setPixelSize(9);
         box->setFont(small);
         w.BankBoxes[static_cast<std::size_t>(bank)] = box;
-        linkedGrid->addWidget(box, bank / 7, bank % 7);
+        linkedGrid->addWidget(box, bank / 5, bank % 5);
     }
     column->addWidget(linked);
 
@@ -122,14 +127,18 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
     w.SearchFreqTabControl->setToolTip(u"RtClick Options"_s);
     w.SearchFreqTabControl->setContextMenuPolicy(Qt::CustomContextMenu);
     column->addWidget(w.SearchFreqTabControl);
-    QHBoxLayout* limits = Row(column);
+    QHBoxLayout* label = Row(column);
     w.TTEdit = Named(new QLineEdit(page), u"TTEdit"_s);
     w.TTEdit->setMaxLength(8);
+    w.SStOffsetBox = Named(new QCheckBox(u"StAdj"_s, page), u"SStOffsetBox"_s);
+    label->addWidget(w.TTEdit, 1);
+    label->addWidget(w.SStOffsetBox);
+    QHBoxLayout* limits = Row(column);
     w.SLEdit = Named(new QLineEdit(page), u"SLEdit"_s);
     w.SUEdit = Named(new QLineEdit(page), u"SUEdit"_s);
-    limits->addWidget(w.TTEdit, 3);
-    limits->addWidget(w.SLEdit, 4);
-    limits->addWidget(w.SUEdit, 4);
+    limits->addWidget(w.SLEdit);
+    limits->addWidget(new QLabel(u"-"_s, page));
+    limits->addWidget(w.SUEdit);
 
     auto* selectors = new QGridLayout;
     selectors->setSpacing(1);
@@ -138,7 +147,6 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
     w.SStepComboBox = List(page, u"SStepComboBox"_s, kSteps);
     w.SStepComboBox->setEditable(true);
     w.SStepComboBox->setInsertPolicy(QComboBox::NoInsert);
-    w.SStOffsetBox = Named(new QCheckBox(u"StAdj"_s, page), u"SStOffsetBox"_s);
     w.SAntennaComboBox = List(page, u"SAntennaComboBox"_s, kAntennas);
     w.SAttenComboBox = List(page, u"SAttenComboBox"_s, kAttenuators);
     w.SAgcComboBox = List(page, u"SAgcComboBox"_s, kAgcs);
@@ -148,21 +156,31 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
     w.SAutoAntLabel = AutoLabel(page, u"SAutoAntLabel"_s);
     w.SAutoAttenLabel = AutoLabel(page, u"SAutoAttenLabel"_s);
     const std::pair<const char16_t*, QWidget*> cells[] = {
-        {u"Mode", w.SModeComboBox}, {u"B/W", w.SBandwidthComboBox}, {u"Step", w.SStepComboBox},
-        {u"", w.SStOffsetBox},      {u"Ant", w.SAntennaComboBox},   {u"Atn", w.SAttenComboBox},
-        {u"AGC", w.SAgcComboBox},   {u"DeEm", w.SDeEmComboBox},     {u"LoPass", w.SLPComboBox},
-        {u"HiPass", w.SHPComboBox},
+        {u"Mode", w.SModeComboBox},   {u"B/W", w.SBandwidthComboBox}, {u"Step", w.SStepComboBox},
+        {u"Ant", w.SAntennaComboBox}, {u"Atn", w.SAttenComboBox},     {u"AGC", w.SAgcComboBox},
+        {u"DeEm", w.SDeEmComboBox},   {u"LoPass", w.SLPComboBox},     {u"HiPass", w.SHPComboBox},
     };
     int index = 0;
     for (const auto& [caption, control] : cells) {
         const int rowAt = index / 2;
-        const int colAt = (index % 2) * 3;
-        selectors->addWidget(Caption(page, QString::fromUtf16(caption)), rowAt, colAt);
-        selectors->addWidget(control, rowAt, colAt + 1);
+        const int colAt = (index % 2) * 2;
+        // The number the receiver chose sits beside the caption when antenna or attenuator is
+        // automatic.
+        auto* captionCell = new QHBoxLayout;
+        captionCell->setSpacing(1);
+        captionCell->addWidget(Caption(page, QString::fromUtf16(caption)));
         if (control == w.SAntennaComboBox)
-            selectors->addWidget(w.SAutoAntLabel, rowAt, colAt + 2);
+            captionCell->addWidget(w.SAutoAntLabel);
         if (control == w.SAttenComboBox)
-            selectors->addWidget(w.SAutoAttenLabel, rowAt, colAt + 2);
+            captionCell->addWidget(w.SAutoAttenLabel);
+        captionCell->addStretch();
+        selectors->addLayout(captionCell, rowAt, colAt);
+        if (control == w.SStepComboBox) {
+            selectors->addWidget(control, rowAt, colAt + 1, 1, 3);
+            index += 2;
+            continue;
+        }
+        selectors->addWidget(control, rowAt, colAt + 1);
         ++index;
     }
     column->addLayout(selectors);
@@ -186,16 +204,15 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
     w.AddPassFreqButton = Named(new QPushButton(u"Add to PassFreqs"_s, page),
                                 u"AddPassFreqButton"_s, u"Add Freq To Pass List|"_s);
     w.AddPassFreqButton->setEnabled(false);
+    w.CyberScanCheckBox2 = Named(new QCheckBox(u"C&yber"_s, page), u"CyberScanCheckBox2"_s);
     buttons->addWidget(w.StartSearchMyBitButton, 0, 0);
     buttons->addWidget(w.SearchStopButton, 0, 1);
     buttons->addWidget(w.PauseButton, 1, 0);
-    buttons->addWidget(w.AddPassFreqButton, 1, 1);
+    buttons->addWidget(w.CyberScanCheckBox2, 1, 1);
     run->addLayout(buttons);
     QHBoxLayout* squelch = Row(column);
-    w.CyberScanCheckBox2 = Named(new QCheckBox(u"C&yber"_s, page), u"CyberScanCheckBox2"_s);
-    squelch->addWidget(w.CyberScanCheckBox2);
-    squelch->addStretch();
-    squelch->addWidget(Caption(page, u"Squelch"_s));
+    squelch->addWidget(w.AddPassFreqButton, 1);
+    squelch->addWidget(Caption(page, u"Sq"_s));
     w.SquelchForSearchEdit = NumberBox(page, u"SquelchForSearchEdit"_s, u"SquelchForSearch|"_s);
     w.SquelchSearchUpDown = UpDownFor(w.SquelchForSearchEdit, u"SquelchSearchUpDown"_s, 0, 255, 130,
                                       u"RtClick ShowBars"_s);

@@ -150,6 +150,9 @@ TVfoSearchController::TVfoSearchController(const TSearchScanContext& context, QO
     FAddPass->setGeometry(108, 466, 38, 22);
     FAddPass->setFocusPolicy(Qt::NoFocus);
     FAddPass->setEnabled(false);
+    // The page may already be on screen when these are added.
+    FButton->show();
+    FAddPass->show();
     FContext.Sheet->Tuning()->AddToAutoTuneGroup(FButton);
 
     FPopup = Named(new QMenu(sheet.Page), u"VfoOptionsPopupMenu"_s);

@@ -346,6 +346,23 @@ private Q_SLOTS:
         QVERIFY(f.Messages.join(u'\n').contains(u"Search stopped"_s));
     }
 
+    void StopOnAGarbledLineStillEndsTheSearch() {
+        TSearchScanFixture f;
+        QVERIFY(OpenOnBank(f));
+        W(f).StartSearchMyBitButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!W(f).AutoSDisplayEdit->text().isEmpty(), f.kPatientMs);
+        f.Form->Driver()->Timeout = 300;
+        f.Receiver.SetFault(TSimFault::Garbage);
+        f.Messages.clear();
+        W(f).SearchStopButton->click();
+        QVERIFY(!f.Form->RunFlags().SearchRunning);
+        QVERIFY(W(f).StartSearchMyBitButton->isEnabled());
+        QVERIFY(!W(f).PauseButton->isEnabled());
+        QVERIFY(f.Form->findChild<QAction*>(u"ResetFlags1"_s)->isEnabled());
+        QVERIFY(!f.Form->Driver()->OnFrequency);
+        QVERIFY2(!f.Messages.isEmpty(), "the time-out is reported");
+    }
+
     void WritingTheBankSendsTheEditorAndReadsBack() {
         TSearchScanFixture f;
         QVERIFY(OpenOnBank(f));

@@ -97,6 +97,7 @@ TScanPageController::TScanPageController(QWidget* page, const TSearchScanContext
     , FTable(table) {
     Wire();
     LevelHint();
+    FWidgets.SpeedButtonClearSelectFlags->setEnabled(false);
 }
 
 TScanPageController::~TScanPageController() {
@@ -162,8 +163,8 @@ void TScanPageController::Wire() {
     connect(w.SpeedButtonPassMem, &QPushButton::clicked, this,
             &TScanPageController::SpeedButtonPassMemClick);
     connect(w.SpeedButtonClearSelectFlags, &QPushButton::clicked, this, [this] {
-        if (ClearAllSelectScanFlags)
-            ClearAllSelectScanFlags();
+        if (FClearAllSelectScanFlags)
+            FClearAllSelectScanFlags();
     });
     connect(w.MemScanSpinButton, &TUpDown::ArrowClicked, this, &TScanPageController::Nudge);
     w.BankNoSpinEdit->installEventFilter(this);
@@ -346,9 +347,9 @@ void TScanPageController::SetIdleControls() {
         PaintBox(box, kBoxBlack);
     w.BankNoSpinEdit->setPalette(w.ScanMyBitButton->palette());
     ClearScanBankMarks();
-    for (QWidget* control : {w.ScanMyBitButton, w.ButtonSelectScan, w.SpeedButtonClearPassFreqs,
-                             w.SpeedButtonClearSelectFlags})
+    for (QWidget* control : {w.ScanMyBitButton, w.ButtonSelectScan, w.SpeedButtonClearPassFreqs})
         control->setEnabled(true);
+    w.SpeedButtonClearSelectFlags->setEnabled(static_cast<bool>(FClearAllSelectScanFlags));
     w.SpeedButtonPassMem->setEnabled(false);
     w.SpeedButtonAddToSelectScan->setEnabled(false);
 }
@@ -442,6 +443,11 @@ void TScanPageController::SpeedButtonPassMemClick() {
     FlagStoppedChannel(
         u"Set PASS ON"_s, [this] { FContext.Driver->SetMemoryPass(1); }, u"PASS"_s,
         u"SpeedButtonPassMemClick"_s);
+}
+
+void TScanPageController::SetClearAllSelectScanFlags(std::function<void()> action) {
+    FClearAllSelectScanFlags = std::move(action);
+    FWidgets.SpeedButtonClearSelectFlags->setEnabled(FClearAllSelectScanFlags && !FRunning);
 }
 
 void TScanPageController::Nudge(bool up) {

@@ -92,8 +92,9 @@ public:
     int ScanSquelch() const;
 
     // "Clear": the memory channel action that clears every select-scan flag, in the receiver
-    // and in the table. Set by whoever builds the memory window's channel actions.
-    std::function<void()> ClearAllSelectScanFlags;
+    // and in the table, set by whoever builds the memory window's channel actions. Until one is
+    // set the button stays disabled.
+    void SetClearAllSelectScanFlags(std::function<void()> action);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,4 +120,5 @@ private:
     TScanMemoryTable& FTable;
     std::unique_ptr<TRun> FRunning;
     int FScanBank = 0;
+    std::function<void()> FClearAllSelectScanFlags;
 };

@@ -307,9 +307,8 @@ private Q_SLOTS:
     void ClearRunsTheChannelAction() {
         TScanFixture f;
         int cleared = 0;
-        Page(f).ClearAllSelectScanFlags = [&cleared] {
-            ++cleared;
-        };
+        QVERIFY(!W(f).SpeedButtonClearSelectFlags->isEnabled());
+        Page(f).SetClearAllSelectScanFlags([&cleared] { ++cleared; });
         W(f).SpeedButtonClearSelectFlags->click();
         QCOMPARE(cleared, 1);
     }

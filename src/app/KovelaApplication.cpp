@@ -11,6 +11,8 @@
 #include "MemForm.h"
 #include "MemFormLink.h"
 #include "ProgramFolder.h"
+#include "ScanMemoryTable.h"
+#include "SearchScan.h"
 #include "Settings.h"
 #include "SimReceiver.h"
 #include "SimTransports.h"
@@ -111,6 +113,10 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     const bool tablesReady = FDataModule->DataModule1Create();
     FMemForm = std::make_unique<TMemForm>(*FMainForm, *FDataModule);
     FMainForm->SetMemoryWindowLink(std::make_unique<TMemFormLink>(*FMemForm));
+    // The search and scan pages live on the main window and go with it.
+    FSearchScan =
+        new TSearchScan(*FMainForm, std::make_unique<TDataModuleScanTable>(
+                                        *FDataModule, [this] { FMemForm->ShowAllMemories(); }));
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {

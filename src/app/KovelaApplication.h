@@ -66,6 +66,8 @@ private:
     std::unique_ptr<TMainForm> FMainForm;
     std::unique_ptr<TDataModule1> FDataModule;
     std::unique_ptr<TMemForm> FMemForm;
+    // Owned by the main window; gone with it.
+    class TSearchScan* FSearchScan = nullptr;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;

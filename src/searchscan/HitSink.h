@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Records.h"
+
+#include <QString>
+
+// What a search or scan stop is, once the page has shown it: the driver's record at the stop,
+// with the channel and memory text a scan found in the memory table (-1 and "" otherwise).
+struct THit {
+    TRxDat Record;
+    int Level = 0;
+    int Channel = -1;
+    QString MemoryText;
+};
+
+enum class THitSource { ProgramSearch, BankScan, SelectScan, VfoSearch };
+
+// Where the pages hand every hit on: the hit log file, auto-store, auto-logging to the log
+// table, pass lists, WAV recording and priority watching are built on top of this. The pages
+// call it at the points where those features act; until they exist the calls go to
+// TNoHitSink, which does nothing.
+class THitSink {
+public:
+    virtual ~THitSink() = default;
+
+    // A search or scan starts: the hit log's header, the recording prepared.
+    virtual void RunStarted(THitSource source, int bank) = 0;
+    // One stop, after the page shows it.
+    virtual void HitShown(THitSource source, const THit& hit) = 0;
+    // The run has stopped: the stop line, the recording saved.
+    virtual void RunStopped(THitSource source) = 0;
+    // The nudge moved the receiver on: a per-hit recording in progress is saved.
+    virtual void HitLeft(THitSource source) = 0;
+    // The frequency of the latest hit goes into the pass list of the bank being searched
+    // (program search) or of the VFO search.
+    virtual void AddPassFrequency(THitSource source, double mhz) = 0;
+};
+
+class TNoHitSink final : public THitSink {
+public:
+    void RunStarted(THitSource, int) override {}
+    void HitShown(THitSource, const THit&) override {}
+    void RunStopped(THitSource) override {}
+    void HitLeft(THitSource) override {}
+    void AddPassFrequency(THitSource, double) override {}
+};

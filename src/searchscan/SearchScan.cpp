@@ -1,0 +1,95 @@
+#include "SearchScan.h"
+
+#include "AR5000.h"
+#include "LinkController.h"
+#include "Main.h"
+#include "MainSheet.h"
+#include "PageController.h"
+#include "ScanMemoryTable.h"
+#include "ScanPage.h"
+#include "SearchPage.h"
+#include "TuningController.h"
+#include "VfoSearch.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kScanPage = 1;
+constexpr int kSearchPage = 2;
+
+QMenu* MenuTitled(TMainForm& form, const QString& title) {
+    for (QAction* action : form.menuBar()->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> table,
+                         std::unique_ptr<THitSink> hits)
+    : QObject(&form)
+    , FHits(hits ? std::move(hits) : std::make_unique<TNoHitSink>())
+    , FTable(table ? std::move(table) : std::make_unique<TNoScanMemoryTable>()) {
+    FContext.Form = &form;
+    FContext.Sheet = form.MainSheet();
+    FContext.Driver = form.Driver();
+    FContext.RunFlags = &form.RunFlags();
+    FContext.Hits = FHits.get();
+    FRun = new TRunControls(FContext, this);
+    FSearchPage = new TSearchPageController(form.findChild<QWidget*>(u"FSearchSheet"_s), FContext,
+                                            FRun, this);
+    FScanPage = new TScanPageController(form.findChild<QWidget*>(u"MemSheet"_s), FContext, FRun,
+                                        *FTable, this);
+    FVfoSearch = new TVfoSearchController(FContext, this);
+
+    if (QMenu* tools = MenuTitled(form, u"&Tools"_s)) {
+        FResetFlags = tools->addAction(u"Reset Flags"_s);
+        FResetFlags->setObjectName(u"ResetFlags1"_s);
+        FResetFlags->setStatusTip(u"If timout due to bad comms"_s);
+        FResetFlags->setToolTip(u"If timout due to bad comms"_s);
+        connect(FResetFlags, &QAction::triggered, FRun, &TRunControls::ResetFlags1Click);
+    }
+    connect(FRun, &TRunControls::FlagsReset, FSearchPage, &TSearchPageController::ResetToIdle);
+    connect(FRun, &TRunControls::FlagsReset, FScanPage, &TScanPageController::ResetToIdle);
+    connect(FRun, &TRunControls::FlagsReset, FVfoSearch, &TVfoSearchController::ResetToIdle);
+
+    TPageController* pages = form.MainSheet()->Pages();
+    connect(pages, &TPageController::PageSetUpRequested, this, [this](int page) {
+        if (page == kSearchPage)
+            FSearchPage->RefreshSearchPage();
+        else if (page == kScanPage)
+            FScanPage->LoadScanGroup(true);
+    });
+    connect(form.MainSheet()->Tuning(), &TTuningController::PageNudgeRequested, this,
+            [this](int page, bool up) {
+                if (page == kSearchPage)
+                    FSearchPage->Nudge(up);
+                else if (page == kScanPage)
+                    FScanPage->Nudge(up);
+            });
+    connect(form.MainSheet()->Tuning(), &TTuningController::StopScansRequested, this, [this] {
+        if (FSearchPage->Running())
+            FSearchPage->SearchStopButtonClick();
+        if (FScanPage->Running())
+            FScanPage->StopScanButtonClick();
+        if (FVfoSearch->Running())
+            FVfoSearch->VfoSearchButtonClick(false);
+    });
+    // A lost or closed link ends a run where it stands: nothing more can be sent.
+    connect(form.Driver(), &TAR5000::LinkLost, FSearchPage, &TSearchPageController::LinkGone);
+    connect(form.Link(), &TLinkController::LinkClosed, FSearchPage,
+            &TSearchPageController::LinkGone);
+    connect(form.Driver(), &TAR5000::LinkLost, FScanPage, &TScanPageController::LinkGone);
+    connect(form.Link(), &TLinkController::LinkClosed, FScanPage, &TScanPageController::LinkGone);
+    connect(form.Driver(), &TAR5000::LinkLost, FVfoSearch, &TVfoSearchController::LinkGone);
+    connect(form.Link(), &TLinkController::LinkClosed, FVfoSearch, &TVfoSearchController::LinkGone);
+}
+
+TSearchScan::~TSearchScan() = default;

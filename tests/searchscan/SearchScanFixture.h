@@ -1,0 +1,67 @@
+#pragma once
+
+// The main window with its search and scan pages, on the in-process simulated receiver.
+#include "DataUnit1.h"
+#include "MemForm.h"
+#include "MemFormLink.h"
+#include "SearchScan.h"
+#include "mainwindow/PanelFixture.h"
+#include "memory/MemoryFixture.h"
+
+#include <QTabWidget>
+
+// Moves to a page as the user does, and waits until its set-up is over.
+inline void ShowPage(TPanelFixture& f, int index) {
+    auto* pages = f.Find<QTabWidget>(QStringLiteral("PageControl1"));
+    pages->setCurrentIndex(index);
+    QTRY_VERIFY_WITH_TIMEOUT(pages->isEnabled(), TPanelFixture::kPatientMs);
+}
+
+// Lines sent, once the line is quiet; then forgotten.
+inline QStringList TakeSent(TPanelFixture& f) {
+    const QStringList lines = f.SentSettled();
+    f.Receiver.ClearReceivedLines();
+    return lines;
+}
+
+// The pages without a memory table.
+struct TSearchScanFixture : TPanelFixture {
+    TSearchScan* Pages = nullptr;
+
+    explicit TSearchScanFixture(const QByteArray& prepare = {}, const TSimOptions& options = {})
+        : TPanelFixture(prepare, options) {
+        Pages = new TSearchScan(*Form);
+    }
+    void ShowPage(int index) { ::ShowPage(*this, index); }
+    QStringList TakeSent() { return ::TakeSent(*this); }
+};
+
+// The pages with the memory window and its bank table, as the program wires them.
+struct TScanFixture {
+    TMemoryHome Home;
+    TPanelFixture Panel;
+    TDataModule1 Data{Home.Dir.path()};
+    std::unique_ptr<TMemForm> MemForm;
+    TSearchScan* Pages = nullptr;
+
+    TScanFixture() {
+        if (!Data.DataModule1Create())
+            qFatal("tables: %s", qPrintable(Data.LastError()));
+        MemForm = std::make_unique<TMemForm>(*Panel.Form, Data);
+        Panel.Form->SetMemoryWindowLink(std::make_unique<TMemFormLink>(*MemForm));
+        Pages = new TSearchScan(*Panel.Form, std::make_unique<TDataModuleScanTable>(
+                                                 Data, [this] { MemForm->ShowAllMemories(); }));
+    }
+    ~TScanFixture() {
+        Panel.Form->SetMemoryWindowLink(nullptr);
+        MemForm.reset();
+    }
+    TScanFixture(const TScanFixture&) = delete;
+    TScanFixture& operator=(const TScanFixture&) = delete;
+
+    bool Sql(const QString& sql) {
+        return Data.Engine().Execute(sql) && Data.ReopenMemoryView(Data.MemQuery1().Sql());
+    }
+    void ShowPage(int index) { ::ShowPage(Panel, index); }
+    QStringList TakeSent() { return ::TakeSent(Panel); }
+};

@@ -12,6 +12,7 @@
 #include "MemFormLink.h"
 #include "ProgramFolder.h"
 #include "ScanMemoryTable.h"
+#include "ScanPage.h"
 #include "SearchScan.h"
 #include "Settings.h"
 #include "SimReceiver.h"
@@ -117,6 +118,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     FSearchScan =
         new TSearchScan(*FMainForm, std::make_unique<TDataModuleScanTable>(
                                         *FDataModule, [this] { FMemForm->ShowAllMemories(); }));
+    // The scan page's "Clear" is the memory window's own item, question and all.
+    FSearchScan->ScanPage()->SetClearAllSelectScanFlags([this] { FMemForm->ClearAllSelectScan(); });
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {

@@ -12,10 +12,12 @@
 #include "ProgramFolder.h"
 #include "Simulator.h"
 #include "VfoPanelController.h"
+#include "support/ScriptedPrompt.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include <QTest>
 #include <QTimer>
@@ -55,6 +57,18 @@ private Q_SLOTS:
         link.Toggle(42);
         QVERIFY(memory->isVisible());
         QCOMPARE(FApp.DataModule()->MemQuery1().Value(u"MEM").toString(), u"042"_s);
+    }
+
+    void scanPageClearIsTheMemoryWindowsItem() {
+        auto scripted = std::make_unique<TScriptedPrompt>();
+        TScriptedPrompt* answers = scripted.get();
+        auto previous = SetPrompt(std::move(scripted));
+        const auto restore = qScopeGuard([&previous] { SetPrompt(std::move(previous)); });
+        auto* clear = FApp.MainForm()->findChild<QPushButton*>(u"SpeedButtonClearSelectFlags"_s);
+        QVERIFY(clear && clear->isEnabled());
+        clear->click();
+        QCOMPARE(answers->ConfirmAsked,
+                 QStringList{u"Clear ALL Select Scan Flags?\r\nAre you sure?"_s});
     }
 
     void unexpectedErrorWithTheLinkClosed() {

@@ -31,10 +31,10 @@ namespace {
 const QColor kBankYellow{255, 255, 0};
 constexpr int kLastBank = kScanBankCount - 1;
 
-// The receiver reports a scan's whereabouts as a channel ("MX312"); a number up to 9 is taken
-// as a bank already.
-int BankOfReport(int reported) {
-    return reported > kLastBank ? reported / 100 : reported;
+// The receiver reports a scan's whereabouts as a three-digit channel ("MX312", "MX007"), so the
+// bank is its hundred even for the channels 000-009.
+int BankOfReport(int reportedChannel) {
+    return reportedChannel / 100;
 }
 
 } // namespace

@@ -147,8 +147,11 @@ private Q_SLOTS:
         QCOMPARE(f.Pages->ScanTable().ActiveFilter(), u"MEM >= '300' AND MEM <= '399'"_s);
         QVERIFY(!f.Data.MemQuery1().OnFilterRecord);
 
-        // A report of bank 0 moves the look-up there: the repeater is found as channel 012.
-        Page(f).ScanBankReported(0);
+        // A report from bank 0 moves the look-up there, even from a channel below 10: the
+        // repeater is found as channel 012.
+        Page(f).ScanBankReported(7);
+        QVERIFY(PageWidgets::IsMarked(W(f).BankBoxes[0]));
+        QVERIFY(!PageWidgets::IsMarked(W(f).BankBoxes[7]));
         Page(f).ScanHit(f.Panel.Form->Driver()->CurrentRecord());
         QCOMPARE(f.Pages->ScanTable().ActiveFilter(), u"MEM >= '000' AND MEM <= '099'"_s);
         QCOMPARE(W(f).MemChannelEdit->text(), u"012"_s);

@@ -1,10 +1,12 @@
 #include "ScanPage.h"
 
 #include "AR5000.h"
+#include "IniFile.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemorySql.h"
 #include "PageWidgets.h"
+#include "ProgramFolder.h"
 #include "Prompt.h"
 #include "ScanMemoryTable.h"
 #include "SignalDisplay.h"
@@ -22,6 +24,8 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSpinBox>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace PageWidgets;
@@ -443,6 +447,17 @@ void TScanPageController::SpeedButtonPassMemClick() {
     FlagStoppedChannel(
         u"Set PASS ON"_s, [this] { FContext.Driver->SetMemoryPass(1); }, u"PASS"_s,
         u"SpeedButtonPassMemClick"_s);
+}
+
+void TScanPageController::LoadScanBank() {
+    const int bank = TIniFile(SettingsFileName()).ReadInteger(u"Settings"_s, u"ScanBenk"_s, 0);
+    FWidgets.BankNoSpinEdit->setValue(std::clamp(bank, 0, kLastBank));
+}
+
+void TScanPageController::SaveScanBank() {
+    TIniFile ini(SettingsFileName());
+    if (!ini.WriteInteger(u"Settings"_s, u"ScanBenk"_s, FWidgets.BankNoSpinEdit->value()))
+        FContext.Report(ini.ErrorText());
 }
 
 void TScanPageController::SetClearAllSelectScanFlags(std::function<void()> action) {

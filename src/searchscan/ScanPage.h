@@ -89,6 +89,10 @@ public:
     void Nudge(bool up);
     void LinkGone();
     void ResetToIdle();
+    // The bank box is kept in the settings file (key ScanBenk): read when the link opens,
+    // written when it closes.
+    void LoadScanBank();
+    void SaveScanBank();
     int ScanSquelch() const;
 
     // "Clear": the memory channel action that clears every select-scan flag, in the receiver

@@ -82,6 +82,10 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
         if (FVfoSearch->Running())
             FVfoSearch->VfoSearchButtonClick(false);
     });
+    connect(form.Link(), &TLinkController::LinkOpened, FScanPage,
+            &TScanPageController::LoadScanBank);
+    connect(form.Link(), &TLinkController::LinkClosing, FScanPage,
+            &TScanPageController::SaveScanBank);
     // A lost or closed link ends a run where it stands: nothing more can be sent.
     connect(form.Driver(), &TAR5000::LinkLost, FSearchPage, &TSearchPageController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FSearchPage,

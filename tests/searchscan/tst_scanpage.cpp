@@ -2,7 +2,9 @@
 // editing, scanning and stopping send, what the page shows, and what becomes of the memory view.
 #include "SearchScanFixture.h"
 
+#include "IniFile.h"
 #include "PageWidgets.h"
+#include "ProgramFolder.h"
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "UpDown.h"
@@ -156,6 +158,17 @@ private Q_SLOTS:
         QCOMPARE(f.Pages->ScanTable().ActiveFilter(), u"MEM >= '000' AND MEM <= '099'"_s);
         QCOMPARE(W(f).MemChannelEdit->text(), u"012"_s);
         QCOMPARE(W(f).AutoMemDisplayEdit->text(), u"OTHER"_s);
+    }
+
+    void BankBoxIsKeptWithTheLink() {
+        TScanFixture f; // a program folder of its own
+        QVERIFY(TIniFile(SettingsFileName()).WriteInteger(u"Settings"_s, u"ScanBenk"_s, 6));
+        QVERIFY(f.Panel.Open());
+        QCOMPARE(W(f).BankNoSpinEdit->value(), 6);
+        W(f).BankNoSpinEdit->setValue(4);
+        f.Panel.Find<QPushButton>(u"OpenPortButton"_s)->click(); // closes the link
+        QTRY_VERIFY(!f.Panel.Form->Driver()->Connected());
+        QCOMPARE(TIniFile(SettingsFileName()).ReadInteger(u"Settings"_s, u"ScanBenk"_s, -1), 4);
     }
 
     void FirstHitIsLookedUpInTheBankStarted() {

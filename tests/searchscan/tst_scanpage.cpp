@@ -8,10 +8,12 @@
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "UpDown.h"
+#include "VfoDrop.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -169,6 +171,33 @@ private Q_SLOTS:
         f.Panel.Find<QPushButton>(u"OpenPortButton"_s)->click(); // closes the link
         QTRY_VERIFY(!f.Panel.Form->Driver()->Connected());
         QCOMPARE(TIniFile(SettingsFileName()).ReadInteger(u"Settings"_s, u"ScanBenk"_s, -1), 4);
+    }
+
+    // The search display dropped on a row stores the hit with the search page's settings.
+    void SearchDisplayDroppedOnARow() {
+        TScanFixture f;
+        QVERIFY(f.Panel.Open());
+        auto* display = f.Panel.Find<QLineEdit>(u"AutoSDisplayEdit"_s);
+        display->setText(u"  145.500000"_s);
+        auto* searchMode = f.Panel.Find<QComboBox>(u"SModeComboBox"_s);
+        auto* mainMode = f.Panel.Find<QComboBox>(u"ModeComboBox"_s);
+        searchMode->setCurrentIndex(mainMode->currentIndex() == 1 ? 2 : 1);
+        f.Panel.Find<TUpDown>(u"SquelchSearchUpDown"_s)->SetPosition(77);
+        TVfoDrop& drop = *f.MemForm->VfoDrop();
+        drop.AskText = [](const QString&) {
+            return std::optional<QString>(u"HIT"_s);
+        };
+        QVERIFY(f.MemForm->LocateChannel(60));
+
+        drop.StoreVfo(*display);
+        TTableView& row = f.Data.MemQuery1();
+        QCOMPARE(row.Value(u"MEM").toString(), u"060"_s);
+        QCOMPARE(row.Value(u"FREQ").toDouble(), 145.5);
+        QCOMPARE(row.Value(u"TEXT").toString(), u"HIT"_s);
+        QCOMPARE(row.Value(u"MODE").toString(), searchMode->currentText());
+        QCOMPARE(row.Value(u"SSTEP").toString(), u"Main"_s);
+        QCOMPARE(row.Value(u"SQUELCH").toInt(), 77);
+        QCOMPARE(f.Panel.Receiver.Memory(0, 60).Freq, 145.5);
     }
 
     void FirstHitIsLookedUpInTheBankStarted() {

@@ -37,6 +37,23 @@ struct TSelectorField {
     const char* Field;
     std::size_t Selector;
 };
+// The search display stores the search page's own settings, found by their names: the page is
+// built beside the memory window, not below it.
+struct TSearchField {
+    const char* Field;
+    const char16_t* Control;
+};
+constexpr std::array<TSearchField, 8> kSearchFields = {{
+    {"MODE", u"SModeComboBox"},
+    {"BW", u"SBandwidthComboBox"},
+    {"ANT", u"SAntennaComboBox"},
+    {"ATN", u"SAttenComboBox"},
+    {"AGC", u"SAgcComboBox"},
+    {"LP", u"SLPComboBox"},
+    {"HP", u"SHPComboBox"},
+    {"DM", u"SDeEmComboBox"},
+}};
+
 constexpr std::array<TSelectorField, 9> kSelectorFields = {{
     {"MODE", kSelMode},
     {"BW", kSelBandwidth},
@@ -172,21 +189,16 @@ void TVfoDrop::StoreVfo(const QLineEdit& box) {
         main.AddMessage(u"Not a frequency: "_s + box.text().trimmed());
         return;
     }
-    const TMainSheetWidgets& panel = main.MainSheet()->Widgets();
     {
         const QScopedValueRollback programmatic(data.ProgrammaticEdit, true);
         if (!view.Edit())
             return;
         view.SetField(u"TEXT", *text);
         view.SetField(u"FREQ", mhz);
-        for (const TSelectorField& field : kSelectorFields)
-            view.SetField(QString::fromLatin1(field.Field),
-                          panel.Selectors[field.Selector]->currentText());
-        view.SetField(u"STADJ", panel.StOffsetBox->isChecked());
-        view.SetField(u"STEP", panel.StepComboBox->currentText());
-        const QChar letter = main.MainSheet()->State().CurrentVfo;
-        if (letter >= u'A' && letter <= u'E')
-            view.SetField(u"SQUELCH", main.MainSheet()->Squelch()->Value(letter));
+        if (box.objectName() == u"AutoSDisplayEdit"_s)
+            StoreSearchSettings(view);
+        else
+            StorePanelSettings(view);
         if (!view.Post()) {
             main.AddMessage(view.LastError());
             view.Cancel();
@@ -194,4 +206,32 @@ void TVfoDrop::StoreVfo(const QLineEdit& box) {
         }
     }
     FForm.Transfers()->WriteRow(view);
+}
+
+void TVfoDrop::StorePanelSettings(TTableView& view) const {
+    TMainForm& main = FForm.Main();
+    const TMainSheetWidgets& panel = main.MainSheet()->Widgets();
+    for (const TSelectorField& field : kSelectorFields)
+        view.SetField(QString::fromLatin1(field.Field),
+                      panel.Selectors[field.Selector]->currentText());
+    view.SetField(u"STADJ", panel.StOffsetBox->isChecked());
+    view.SetField(u"STEP", panel.StepComboBox->currentText());
+    const QChar letter = main.MainSheet()->State().CurrentVfo;
+    if (letter >= u'A' && letter <= u'E')
+        view.SetField(u"SQUELCH", main.MainSheet()->Squelch()->Value(letter));
+}
+
+void TVfoDrop::StoreSearchSettings(TTableView& view) const {
+    const TMainForm& main = FForm.Main();
+    for (const TSearchField& field : kSearchFields) {
+        if (const auto* list = main.findChild<QComboBox*>(QString::fromUtf16(field.Control)))
+            view.SetField(QString::fromLatin1(field.Field), list->currentText());
+    }
+    view.SetField(u"SSTEP", u"Main"_s);
+    if (const auto* step = main.findChild<QComboBox*>(u"SStepComboBox"_s))
+        view.SetField(u"STEP", step->currentText());
+    if (const auto* adjust = main.findChild<QCheckBox*>(u"SStOffsetBox"_s))
+        view.SetField(u"STADJ", adjust->isChecked());
+    if (const auto* squelch = main.findChild<TUpDown*>(u"SquelchSearchUpDown"_s))
+        view.SetField(u"SQUELCH", squelch->Position());
 }

@@ -10,6 +10,7 @@ class QDropEvent;
 class QLabel;
 class QLineEdit;
 class TMemForm;
+class TTableView;
 
 // "Write to Memory 000?" with the text the channel gets.
 class TConfirmAddMemForm : public QDialog {
@@ -35,7 +36,8 @@ public:
     // The confirmation, replaceable in tests; nullopt when cancelled.
     std::function<std::optional<QString>(const QString& mem)> AskText;
 
-    // Stores the panel's settings and the box's frequency into the current row and writes it.
+    // Stores the box's frequency and the settings it was heard with (the Main page's, or the
+    // search page's for the search display) into the current row, and writes it.
     void StoreVfo(const QLineEdit& box);
 
 protected:
@@ -45,6 +47,8 @@ private:
     // The box being dragged from this program, or null for anything else.
     static const QLineEdit* DraggedBox(const QDropEvent* event);
     void FollowMouse(const QPoint& pos);
+    void StorePanelSettings(TTableView& view) const;
+    void StoreSearchSettings(TTableView& view) const;
 
     TMemForm& FForm;
 };

@@ -41,6 +41,9 @@ public:
     // Closes a shown window, else shows it on `channel` (-1: none shown); a channel the table
     // does not hold shows the first row.
     virtual void Toggle(int channel) = 0;
+    // Reset Flags: what a stuck run may have left on the window (auto refresh disabled, multiple
+    // selection on) is put back, so the grid and its menu work again.
+    virtual void ResetRunControls() = 0;
 };
 
 class TNoMemoryWindow final : public TMemoryWindowLink {
@@ -59,4 +62,5 @@ public:
     void QuickJump() override {}
     bool IsVisible() const override { return false; }
     void Toggle(int) override {}
+    void ResetRunControls() override {}
 };

@@ -92,6 +92,7 @@ void TRunControls::ResetFlags1Click() {
     FContext.RunFlags->ScanRunning = false;
     FContext.RunFlags->SelectScanRunning = false;
     sheet.PriorityCheckBox1->setEnabled(true);
+    FContext.Form->MemoryWindow().ResetRunControls();
     Q_EMIT FlagsReset();
 }
 

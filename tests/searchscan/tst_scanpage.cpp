@@ -3,6 +3,7 @@
 #include "SearchScanFixture.h"
 
 #include "IniFile.h"
+#include "MemoryGrid.h"
 #include "PageWidgets.h"
 #include "ProgramFolder.h"
 #include "ScanMemoryTable.h"
@@ -10,6 +11,7 @@
 #include "UpDown.h"
 #include "VfoDrop.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -198,6 +200,19 @@ private Q_SLOTS:
         QCOMPARE(row.Value(u"SSTEP").toString(), u"Main"_s);
         QCOMPARE(row.Value(u"SQUELCH").toInt(), 77);
         QCOMPARE(f.Panel.Receiver.Memory(0, 60).Freq, 145.5);
+    }
+
+    void ResetFlagsPutsTheMemoryWindowBack() {
+        TScanFixture f;
+        auto* multiSelect = f.MemForm->findChild<QCheckBox*>(u"cbMultiSelect"_s);
+        auto* noAutoRefresh = f.MemForm->findChild<QCheckBox*>(u"cbNoAutoRefresh"_s);
+        multiSelect->setChecked(true);
+        noAutoRefresh->setEnabled(false);
+        f.Panel.Answers->ConfirmAnswer = true;
+        f.Panel.Form->findChild<QAction*>(u"ResetFlags1"_s)->trigger();
+        QVERIFY(!multiSelect->isChecked());
+        QVERIFY(noAutoRefresh->isEnabled());
+        QCOMPARE(f.MemForm->Grid()->contextMenuPolicy(), Qt::CustomContextMenu);
     }
 
     void FirstHitIsLookedUpInTheBankStarted() {

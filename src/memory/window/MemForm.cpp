@@ -856,6 +856,12 @@ void TMemForm::SquelchFill() {
     FGrid->SetMultiSelect(false);
 }
 
+void TMemForm::ResetRunControls() {
+    FNoAutoRefresh->setEnabled(true);
+    FMultiSelect->setChecked(false);
+    MultiSelectClicked(false);
+}
+
 void TMemForm::MultiSelectClicked(bool on) {
     FGrid->SetMultiSelect(on);
     FGrid->setContextMenuPolicy(on ? Qt::NoContextMenu : Qt::CustomContextMenu);

@@ -89,6 +89,8 @@ public:
     void SetSelectOnScroll(bool down);
     // Shows the window on a channel, or closes it when shown.
     void Toggle(int channel);
+    // NAR usable again and multiple selection off (the delete button hidden, the grid's menu back).
+    void ResetRunControls();
     // The main window scans or searches: nothing here may start work on the receiver.
     bool MainBusy() const;
     // True, with the reason in the messages window, while the main window is busy.

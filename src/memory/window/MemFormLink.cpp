@@ -69,3 +69,7 @@ bool TMemFormLink::IsVisible() const {
 void TMemFormLink::Toggle(int channel) {
     FForm.Toggle(channel);
 }
+
+void TMemFormLink::ResetRunControls() {
+    FForm.ResetRunControls();
+}

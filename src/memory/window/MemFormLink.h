@@ -24,6 +24,7 @@ public:
     void QuickJump() override;
     bool IsVisible() const override;
     void Toggle(int channel) override;
+    void ResetRunControls() override;
 
 private:
     TMemForm& FForm;

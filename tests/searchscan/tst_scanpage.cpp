@@ -87,6 +87,10 @@ private:
         return QTest::qWaitFor([&] { return !W(f).AutoFDisplayEdit->text().isEmpty(); },
                                TPanelFixture::kPatientMs);
     }
+    // The table and receiver prepared, the link open, bank 3 scanning and its first stop shown.
+    static bool ScanningBank3WithAHit(TScanFixture& f) {
+        return Prepare(f) && f.Panel.Open() && StartBankScan(f, 3) && WaitForHit(f);
+    }
 
 private Q_SLOTS:
     void ShowingThePageReadsTheGroupOnly() {
@@ -232,10 +236,7 @@ private Q_SLOTS:
 
     void StopShowsTheChannelAndRestoresTheView() {
         TScanFixture f;
-        QVERIFY(Prepare(f));
-        QVERIFY(f.Panel.Open());
-        QVERIFY(StartBankScan(f, 3));
-        QVERIFY(WaitForHit(f));
+        QVERIFY(ScanningBank3WithAHit(f));
         f.TakeSent();
         W(f).StopScanButton->click();
         const QStringList sent = f.TakeSent();
@@ -286,10 +287,7 @@ private Q_SLOTS:
     void AddToSelectScan() {
         QFETCH(bool, yes);
         TScanFixture f;
-        QVERIFY(Prepare(f));
-        QVERIFY(f.Panel.Open());
-        QVERIFY(StartBankScan(f, 3));
-        QVERIFY(WaitForHit(f));
+        QVERIFY(ScanningBank3WithAHit(f));
         f.TakeSent();
         f.Panel.Answers->ConfirmAnswer = yes;
         W(f).SpeedButtonAddToSelectScan->click();
@@ -310,10 +308,7 @@ private Q_SLOTS:
 
     void UnansweredStopEditsNoRowButRestoresTheView() {
         TScanFixture f;
-        QVERIFY(Prepare(f));
-        QVERIFY(f.Panel.Open());
-        QVERIFY(StartBankScan(f, 3));
-        QVERIFY(WaitForHit(f));
+        QVERIFY(ScanningBank3WithAHit(f));
         const QString shownBefore = f.Panel.Sheet().Widgets().MemEdit->text();
         f.Panel.Form->Driver()->Timeout = 300;
         f.Panel.Receiver.SetFault(TSimFault::Silence);
@@ -332,10 +327,7 @@ private Q_SLOTS:
 
     void LostLinkEndsTheScanAndRestoresTheView() {
         TScanFixture f;
-        QVERIFY(Prepare(f));
-        QVERIFY(f.Panel.Open());
-        QVERIFY(StartBankScan(f, 3));
-        QVERIFY(WaitForHit(f));
+        QVERIFY(ScanningBank3WithAHit(f));
         QVERIFY(!f.Pages->ScanTable().ActiveFilter().isEmpty());
         f.Panel.Receiver.DropConnection();
         QTRY_VERIFY_WITH_TIMEOUT(!f.Panel.Form->RunFlags().ScanRunning, TPanelFixture::kPatientMs);

@@ -3,8 +3,8 @@
 #include "BenchFigures.h"
 
 #include "DataUnit1.h"
-#include "engine/TableEngine.h"
-#include "engine/TableView.h"
+#include "TableEngine.h"
+#include "TableView.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "BankTable.h"
 
+#include "DbaseFile.h"
 #include "MemorySql.h"
-#include "engine/DbaseFile.h"
-#include "engine/TableEngine.h"
+#include "TableEngine.h"
 
 #include <QDir>
 #include <QFile>

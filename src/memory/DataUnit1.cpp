@@ -1,10 +1,10 @@
 #include "DataUnit1.h"
 
 #include "BankTable.h"
+#include "DbaseFile.h"
 #include "FieldChecks.h"
 #include "NumberText.h"
 #include "ProgramFolder.h"
-#include "engine/DbaseFile.h"
 
 #include <QScopeGuard>
 

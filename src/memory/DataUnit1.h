@@ -2,9 +2,9 @@
 
 #include "MemorySql.h"
 #include "Report.h"
-#include "engine/TableEngine.h"
-#include "engine/TableModel.h"
-#include "engine/TableView.h"
+#include "TableEngine.h"
+#include "TableModel.h"
+#include "TableView.h"
 
 #include <QObject>
 #include <QString>

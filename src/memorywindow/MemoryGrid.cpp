@@ -1,9 +1,9 @@
 #include "MemoryGrid.h"
 
 #include "FieldChecks.h"
+#include "TableModel.h"
+#include "TableView.h"
 #include "ValueTables.h"
-#include "engine/TableModel.h"
-#include "engine/TableView.h"
 
 #include <QComboBox>
 #include <QDrag>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/TableModel.h"
+#include "TableModel.h"
 
 #include <QColor>
 #include <QList>

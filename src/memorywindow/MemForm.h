@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Records.h"
-#include "engine/TableView.h"
+#include "TableView.h"
 
 #include <QColor>
 #include <QMainWindow>

@@ -506,12 +506,13 @@ bool TTableView::SetField(int field, const QVariant& value, TAssignOrigin origin
     if (info.ReadOnly && origin == TAssignOrigin::User)
         return Fail(u"Field "_s + info.Name + u" cannot be modified"_s);
     QVariant assigned = value;
+    // A refused value changes nothing: the field keeps what it held. The check sees the whole
+    // text, so it can refuse one that is too long instead of having it cut.
+    if (OnValidate && !OnValidate(*this, field, assigned, origin))
+        return Fail(u"Field "_s + info.Name + u": value refused"_s);
     if (info.Kind == TFieldKind::Text && info.Size > 0 && assigned.typeId() == QMetaType::QString &&
         assigned.toString().size() > info.Size)
         assigned = assigned.toString().left(info.Size);
-    // A refused value changes nothing: the field keeps what it held.
-    if (OnValidate && !OnValidate(*this, field, assigned, origin))
-        return Fail(u"Field "_s + info.Name + u": value refused"_s);
     const QVariant previous = FBuffer.value(field);
     FBuffer[field] = assigned;
     FModified[static_cast<std::size_t>(field)] = true;

@@ -125,8 +125,8 @@ public:
     bool SetFiltered(bool filtered);
     bool Filtered() const { return FFiltered; }
 
-    // Single-handler hooks. OnValidate may change the value it is given; when it refuses one, it
-    // tells the user why.
+    // Single-handler hooks. OnValidate sees the value as given, before a text is cut to the
+    // field's size; it may change it, and when it refuses one, it tells the user why.
     std::function<bool(TTableView& view, int field, QVariant& value, TAssignOrigin origin)>
         OnValidate;
     std::function<void(TTableView& view, int field)> OnFieldChange;

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QToolBar>
@@ -129,7 +130,6 @@ TCategoryGrid::TCategoryGrid(TTableView& view, int categoryWidth, QWidget* paren
                     QAbstractItemView::AnyKeyPressed);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setStretchLastSection(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Base, kLightYellow);
     colours.setColor(QPalette::Text, Qt::black);
@@ -198,6 +198,20 @@ bool TCategoryGrid::Report(bool ok) {
     if (!ok && !FView.LastError().isEmpty() && OnError)
         OnError(FView.LastError());
     return ok;
+}
+
+void TCategoryGrid::keyPressEvent(QKeyEvent* event) {
+    const bool editing = state() == EditingState;
+    QTableView::keyPressEvent(event);
+    // Enter that ends a cell's edit goes on to the window, which may take it as OK.
+    if (editing && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
+        event->ignore();
+}
+
+void TCategoryGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (editor == FEditor)
+        FEditor = nullptr;
+    QTableView::closeEditor(editor, hint);
 }
 
 void TCategoryGrid::CommitEdit() {

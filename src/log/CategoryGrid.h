@@ -40,6 +40,10 @@ public:
     // Called with the engine's text when a post or delete fails.
     std::function<void(const QString& error)> OnError;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
 Q_SIGNALS:
     // A pending row has been written to the table.
     void Posted();

@@ -152,7 +152,9 @@ void TFormSelectCategoryText::showEvent(QShowEvent* event) {
 void TFormSelectCategoryText::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            OkClick();
+            // After the grid's editor has handed over its text, which it does next.
+            QMetaObject::invokeMethod(this, &TFormSelectCategoryText::OkClick,
+                                      Qt::QueuedConnection);
             return;
         }
     }

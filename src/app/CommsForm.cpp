@@ -29,10 +29,6 @@ namespace {
 
 const QString kLogFilter = u"Text files (*.txt);;All files (*.*)"_s;
 
-QString LogFolder() {
-    return ProgramFolder() + u"/data"_s;
-}
-
 QToolButton* MakeToolButton(QWidget* parent, const QString& name, const QString& caption) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
@@ -257,7 +253,7 @@ void TCommsForm::LogToFileClick() {
 
 void TCommsForm::StartLogging() {
     LogToFile1->setChecked(false);
-    const QString fileName = Prompt().SaveFileName(u"Log To File"_s, LogFolder(),
+    const QString fileName = Prompt().SaveFileName(u"Log To File"_s, DataFolder(),
                                                    u"aKovela debug Log.txt"_s, kLogFilter);
     if (fileName.isEmpty())
         return;
@@ -294,7 +290,7 @@ void TCommsForm::LoggingFailed() {
 
 void TCommsForm::ViewLogClick() {
     const QString fileName =
-        Prompt().OpenFileName(u"View Log"_s, LogFolder(), u"Kovela debug Log.txt"_s, kLogFilter);
+        Prompt().OpenFileName(u"View Log"_s, DataFolder(), u"Kovela debug Log.txt"_s, kLogFilter);
     if (fileName.isEmpty())
         return;
     if (!QFileInfo::exists(fileName)) {

@@ -1,5 +1,7 @@
 #include "KovelaApplication.h"
 
+#include "LogWindowController.h"
+
 #include "AR5000.h"
 #include "BaudRateForm.h"
 #include "CommsForm.h"
@@ -120,6 +122,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
                                         *FDataModule, [this] { FMemForm->ShowAllMemories(); }));
     // The scan page's "Clear" is the memory window's own item, question and all.
     FSearchScan->ScanPage()->SetClearAllSelectScanFlags([this] { FMemForm->ClearAllSelectScan(); });
+    // The log window is made when the main window's log button asks for it.
+    FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {

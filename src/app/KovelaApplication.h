@@ -68,6 +68,7 @@ private:
     std::unique_ptr<TMemForm> FMemForm;
     // Owned by the main window; gone with it.
     class TSearchScan* FSearchScan = nullptr;
+    class TLogWindowController* FLogWindow = nullptr;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;

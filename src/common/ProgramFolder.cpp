@@ -39,6 +39,12 @@ QString ProgramFile(const QString& name) {
     return ProgramFolder() + u'/' + name;
 }
 
+QString DataFolder() {
+    const QString folder = ProgramFile(u"data"_s);
+    QDir().mkpath(folder);
+    return folder;
+}
+
 QString SettingsFileName() {
     const QString& override = SettingsOverride();
     return override.isEmpty() ? ProgramFile(kSettingsName) : override;

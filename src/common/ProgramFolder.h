@@ -10,6 +10,9 @@ QString ProgramFolder();
 // A file in the program folder.
 QString ProgramFile(const QString& name);
 
+// The one "data" folder of the program folder: saved tables, logs, exports. Created when missing.
+QString DataFolder();
+
 // "Kovela.INI" in the program folder, unless another file stands in for it.
 QString SettingsFileName();
 

@@ -17,6 +17,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QColor kLightYellow(255, 255, 240);
+constexpr int kCellPadding = 6;
+constexpr int kNavigatorButtonWidth = 24;
 
 struct TNavigatorCaption {
     TNavigateButton Button;
@@ -121,7 +123,10 @@ TCategoryGrid::TCategoryGrid(TTableView& view, int categoryWidth, QWidget* paren
     : QTableView(parent)
     , FView(view)
     , FModel(new TCategoryGridModel(view, this))
-    , FCategoryWidth(categoryWidth) {
+    // The width asked for, or more when the font needs it to show a category of full length.
+    , FCategoryWidth(
+          std::max(categoryWidth,
+                   fontMetrics().horizontalAdvance(u"0123456789ABCDEF"_s) + 2 * kCellPadding)) {
     setModel(FModel);
     setItemDelegate(new TCategoryDelegate(*this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -225,7 +230,8 @@ void TCategoryGrid::CommitEdit() {
 
 bool TCategoryGrid::PostPending() {
     CommitEdit();
-    if (DropBlankInsert() || FView.State() == TViewState::Browse)
+    const bool pending = FView.State() == TViewState::Edit || FView.State() == TViewState::Insert;
+    if (!pending || DropBlankInsert())
         return true;
     if (!Report(FView.Post()))
         return false;
@@ -295,6 +301,7 @@ void TCategoryGrid::AddNavigator(QToolBar* bar, std::initializer_list<TNavigateB
         tool->setText(QString::fromUtf8(caption->Text));
         tool->setToolTip(QString::fromLatin1(caption->Hint));
         tool->setFocusPolicy(Qt::NoFocus);
+        tool->setFixedWidth(kNavigatorButtonWidth);
         connect(tool, &QToolButton::clicked, this, [this, button] { Navigate(button); });
         bar->addWidget(tool);
     }

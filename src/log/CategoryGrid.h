@@ -24,6 +24,7 @@ public:
     TCategoryGrid(TTableView& view, int categoryWidth, QWidget* parent = nullptr);
 
     TTableView& View() const { return FView; }
+    int CategoryWidth() const { return FCategoryWidth; }
 
     // Puts an open cell editor's text into the view.
     void CommitEdit();

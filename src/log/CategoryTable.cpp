@@ -1,5 +1,7 @@
 #include "CategoryTable.h"
 
+#include "LogTable.h"
+
 #include "Prompt.h"
 #include "SqlDialect.h"
 #include "TableEngine.h"
@@ -17,15 +19,6 @@ constexpr const char* kUsedInLogText =
 constexpr const char* kUsedInSubSelectText =
     "You cannot delete that Category\r\nIt is used in a saved sub selection.";
 
-QString CompanionFile(const QString& logTablePath, const QString& suffix) {
-    // Only the file name counts: a folder named "x.DB" must not be renamed.
-    const qsizetype nameStart = logTablePath.lastIndexOf(u'/') + 1;
-    const qsizetype dot = logTablePath.lastIndexOf(u".DB"_s, -1, Qt::CaseInsensitive);
-    if (dot < nameStart)
-        return logTablePath + suffix;
-    return logTablePath.left(dot) + suffix + logTablePath.mid(dot + 3);
-}
-
 QString EngineError(const TTableEngine& engine, const QString& path) {
     return engine.LastError().contains(path) ? engine.LastError()
                                              : path + u": "_s + engine.LastError();
@@ -34,11 +27,11 @@ QString EngineError(const TTableEngine& engine, const QString& path) {
 } // namespace
 
 QString CategoryTableFileFor(const QString& logTablePath) {
-    return CompanionFile(logTablePath, u"_Categories.DB"_s);
+    return LogSideFile(logTablePath, u"_Categories.DB");
 }
 
 QString SubSelectsFileFor(const QString& logTablePath) {
-    return CompanionFile(logTablePath, u"_SubSelects.DB"_s);
+    return LogSideFile(logTablePath, u"_SubSelects.DB");
 }
 
 bool EnsureCategoryTable(TTableEngine& engine, const QString& path, QString& error) {

@@ -40,14 +40,16 @@ TMemoPopupForm::TMemoPopupForm(TTableView& logView, QWidget* parent)
     connect(CheckBoxAllowEdit, &QCheckBox::toggled, Memo1,
             [this](bool allowed) { Memo1->setReadOnly(!allowed); });
 
-    ButtonEsc = new QPushButton(u"Esc"_s, this);
-    ButtonEsc->setObjectName(u"ButtonEsc"_s);
-    ButtonEsc->setToolTip(u"Esc"_s);
-    ButtonEsc->setAutoDefault(false);
-    ButtonOK = new QPushButton(u"OK"_s, this);
-    ButtonOK->setObjectName(u"ButtonOK"_s);
-    ButtonOK->setToolTip(u"[Ctrl-Alt-Shift-Enter]"_s);
-    ButtonOK->setAutoDefault(false);
+    // Enter belongs to the memo: neither button answers it.
+    const auto makeButton = [this](const QString& name, const QString& text, const QString& hint) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(name);
+        button->setToolTip(hint);
+        button->setAutoDefault(false);
+        return button;
+    };
+    ButtonEsc = makeButton(u"ButtonEsc"_s, u"Esc"_s, u"Esc"_s);
+    ButtonOK = makeButton(u"ButtonOK"_s, u"OK"_s, u"[Ctrl-Alt-Shift-Enter]"_s);
     connect(ButtonEsc, &QPushButton::clicked, this, &TMemoPopupForm::reject);
     connect(ButtonOK, &QPushButton::clicked, this, &TMemoPopupForm::OkClick);
     for (const int enter : {Qt::Key_Return, Qt::Key_Enter}) {

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -109,7 +110,8 @@ TFormSelectCategoryText::TFormSelectCategoryText(TTableEngine& engine, const QSt
     right->addWidget(LabelNotes);
     right->addStretch();
     auto* body = new QHBoxLayout;
-    FGrid->setFixedWidth(kCategoryWidth + 2 * FGrid->frameWidth() + 20);
+    FGrid->setFixedWidth(FGrid->CategoryWidth() + 2 * FGrid->frameWidth() +
+                         FGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     body->addWidget(FGrid);
     body->addLayout(right, 1);
     auto* layout = new QVBoxLayout(this);

@@ -57,6 +57,7 @@ TFormValuesList::TFormValuesList(TTableEngine& engine, const QString& logTablePa
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    bar->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(bar);
     layout->addWidget(FGrid);
     resize(kMaxWidth, 300);

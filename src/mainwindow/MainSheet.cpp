@@ -70,6 +70,7 @@ constexpr TPlace kPlaces[] = {
     {u"btnAFC", 132, 442, 66, 22},
     {u"LockDownTuneSpeedButton", 2, 466, 25, 22},
     {u"LockUpTuneSpeedButton", 29, 466, 25, 22},
+    {u"LogTableButton", 96, 466, 50, 22},
     {u"PowerOffButton", 148, 466, 50, 22},
     {u"OpenPortButton", 2, 490, 97, 24},
     {u"ToggleRemoteSpeedButton", 101, 490, 97, 24},
@@ -315,6 +316,7 @@ void BuildButtonsAndVolume(QWidget* page, TMainSheetWidgets& w) {
     w.mnuNoiseBlanker->setCheckable(true);
 
     w.PowerOffButton = MakeButton(page, u"PowerOffButton"_s, u"Pw&rOff"_s);
+    w.LogTableButton = MakeButton(page, u"LogTableButton"_s, u"&Log"_s, u"Toggle log table|"_s);
     w.OpenPortButton = MakeButton(page, u"OpenPortButton"_s, u"&Open Port"_s);
     w.ToggleRemoteSpeedButton =
         MakeButton(page, u"ToggleRemoteSpeedButton"_s, u"&Disconnect"_s, u"Temp disconnect|"_s);

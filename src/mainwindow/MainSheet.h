@@ -78,6 +78,7 @@ struct TMainSheetWidgets {
 
     QPushButton* PowerOffButton = nullptr;
     QPushButton* MemTableButton = nullptr;
+    QPushButton* LogTableButton = nullptr;
     QPushButton* OpenPortButton = nullptr;
     QPushButton* ToggleRemoteSpeedButton = nullptr;
 };

@@ -17,17 +17,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Saved tables go to a folder of their own beside the program, never over the bank tables.
-QString DataFolder() {
-    const QString folder = ProgramFile(u"data"_s);
-    QDir().mkpath(folder);
-    return folder;
-}
-
-} // namespace
-
 TMemoryMaintenance::TMemoryMaintenance(TMemForm& form, QObject* parent)
     : QObject(parent)
     , FForm(form) {}

@@ -35,8 +35,33 @@ TTableModel::TTableModel(TTableView& view, QObject* parent)
 void TTableModel::Reset() {
     beginResetModel();
     FRowCount = FView.Active() ? FView.FetchedCount() : 0;
-    FColumnCount = FView.Active() ? FView.FieldCount() : 0;
+    FFieldCount = FView.Active() ? FView.FieldCount() : 0;
+    FColumnCount = FView.Active() ? FFieldCount + static_cast<int>(FCalculated.size()) : 0;
     endResetModel();
+}
+
+void TTableModel::AddCalculatedColumn(TCalculatedColumn column) {
+    FCalculated.push_back(std::move(column));
+    Reset();
+}
+
+const TCalculatedColumn* TTableModel::Calculated(int column) const {
+    const int calculated = column - FFieldCount;
+    return calculated >= 0 && calculated < static_cast<int>(FCalculated.size())
+               ? &FCalculated[static_cast<std::size_t>(calculated)]
+               : nullptr;
+}
+
+int TTableModel::ColumnOf(QStringView name) const {
+    if (!FView.Active())
+        return -1;
+    const int field = FView.FieldIndex(name);
+    if (field >= 0)
+        return field;
+    for (std::size_t c = 0; c < FCalculated.size(); ++c)
+        if (FCalculated[c].Name.compare(name, Qt::CaseInsensitive) == 0)
+            return FFieldCount + static_cast<int>(c);
+    return -1;
 }
 
 int TTableModel::rowCount(const QModelIndex& parent) const {
@@ -50,7 +75,9 @@ int TTableModel::columnCount(const QModelIndex& parent) const {
 QVariant TTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= FRowCount || index.column() >= FColumnCount)
         return {};
-    const QVariant value = FView.ValueAt(index.row(), index.column());
+    const TCalculatedColumn* calculated = Calculated(index.column());
+    const QVariant value = calculated ? calculated->Value(FView, index.row())
+                                      : FView.ValueAt(index.row(), index.column());
     if (role == Qt::EditRole)
         return value;
     if (role == Qt::DisplayRole)
@@ -66,7 +93,9 @@ bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int r
         return false;
     }
     // A refused value leaves the row as it was; whoever refused it has said why.
-    if (!FView.SetField(index.column(), value, TAssignOrigin::User)) {
+    const TCalculatedColumn* calculated = Calculated(index.column());
+    if (calculated ? !calculated->Assign(FView, value)
+                   : !FView.SetField(index.column(), value, TAssignOrigin::User)) {
         FView.Cancel();
         return false;
     }
@@ -81,8 +110,10 @@ bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int r
 
 Qt::ItemFlags TTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
-    if (index.isValid() && FView.CanModify() && index.column() < FColumnCount &&
-        !FView.Field(index.column()).ReadOnly)
+    if (!index.isValid() || !FView.CanModify() || index.column() >= FColumnCount)
+        return result;
+    const TCalculatedColumn* calculated = Calculated(index.column());
+    if (calculated ? bool(calculated->Assign) : !FView.Field(index.column()).ReadOnly)
         result |= Qt::ItemIsEditable;
     return result;
 }
@@ -91,7 +122,9 @@ QVariant TTableModel::headerData(int section, Qt::Orientation orientation, int r
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section < FColumnCount ? QVariant(FView.Field(section).Name) : QVariant();
+        return section < FFieldCount    ? QVariant(FView.Field(section).Name)
+               : section < FColumnCount ? QVariant(Calculated(section)->Name)
+                                        : QVariant();
     return section + 1;
 }
 

@@ -3,8 +3,19 @@
 #include <QAbstractTableModel>
 
 #include <functional>
+#include <vector>
 
 class TTableView;
+
+// A column that the table does not hold: worked out from the row (a calculated or looked-up
+// value), and, when it can be typed into, written back through the row's own fields.
+struct TCalculatedColumn {
+    QString Name;
+    std::function<QVariant(const TTableView& view, int row)> Value;
+    // Empty: read-only. Otherwise sets the fields of the row being edited from a typed value;
+    // false refuses it (whoever refused says why).
+    std::function<bool(TTableView& view, const QVariant& value)> Assign;
+};
 
 // A Qt item model over a live view, for the grids: one column per field, rows fetched as the
 // grid scrolls. Edits through setData are the user's: the view's checks run, then the row is
@@ -19,6 +30,11 @@ public:
 
     // How a value is shown; without it the value itself is.
     std::function<QVariant(int field, const QVariant& value)> DisplayText;
+
+    // Calculated columns follow the view's fields, in the order they are added.
+    void AddCalculatedColumn(TCalculatedColumn column);
+    // The model's column of a field or calculated column by name; -1 when there is none.
+    int ColumnOf(QStringView name) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,7 +54,11 @@ private:
     TTableView& FView;
     // What the model has announced; the view may hold more rows a moment before.
     int FRowCount = 0;
-    int FColumnCount = 0;
+    int FColumnCount = 0; // the view's fields, then the calculated columns
+    int FFieldCount = 0;
+    std::vector<TCalculatedColumn> FCalculated;
+
+    const TCalculatedColumn* Calculated(int column) const;
 
     void Reset();
 };

@@ -194,6 +194,8 @@ bool TTableView::Open() {
         QString where = parts.Where;
         if (!condition.isEmpty())
             where = where.isEmpty() ? condition : u'(' + where + u") AND ("_s + condition + u')';
+        FWhere = where;
+        FTail = parts.Tail;
         FQuery = u"SELECT _rowid_, "_s + parts.Columns + u" FROM "_s + parts.Source;
         if (!where.isEmpty())
             FQuery += u" WHERE "_s + where;
@@ -261,6 +263,8 @@ void TTableView::Close() {
     FSkipFetched = false;
     FCount.reset();
     FCountQuery.clear();
+    FWhere.clear();
+    FTail.clear();
     ++FRowsVersion;
     FBuffer.clear();
     FState = TViewState::Inactive;
@@ -581,6 +585,11 @@ bool TTableView::Post() {
         return true;
     if (FState == TViewState::Inactive)
         return Fail(u"The view is not open"_s);
+    if (OnBeforePost) {
+        const QString refusal = OnBeforePost(*this);
+        if (!refusal.isEmpty())
+            return Fail(refusal);
+    }
     QStringList assignments;
     QStringList columns;
     QStringList marks;
@@ -750,10 +759,13 @@ int TTableView::IndexedRow(int field, const QString& key) {
 }
 
 TLocateResult TTableView::LocateIf(int from,
-                                   const std::function<bool(const TTableView&, int row)>& match) {
+                                   const std::function<bool(const TTableView&, int row)>& match,
+                                   int limit) {
     if (!CheckBrowseMode())
         return TLocateResult::Failed;
     for (int row = std::max(0, from);; ++row) {
+        if (limit >= 0 && row - from >= limit)
+            break;
         if (row >= FetchedCount() && FetchMore(kFetchRows) == 0)
             break;
         if (match(*this, row)) {
@@ -831,4 +843,66 @@ bool TTableView::Reopen() {
     if (bookmark.RowId != 0)
         GotoBookmark(bookmark);
     return true;
+}
+
+bool TTableView::UpdateShownRows(QStringView field, const QVariant& value, int* changed) {
+    if (changed)
+        *changed = 0;
+    if (!Active() || !FEditable)
+        return Fail(u"Only the rows of an open view over one table can be changed together"_s);
+    if (FFiltered && OnFilterRecord)
+        return Fail(u"The view's filter cannot take part in a change of all its rows"_s);
+    if (FieldIndex(field) < 0)
+        return Fail(u"Field "_s + field.toString() + u" not found"_s);
+    const QString rows = ShownRowsQuery(u"_rowid_"_s);
+    if (!CheckBrowseMode())
+        return false;
+    FEngine.SuspendCursors();
+    if (!FEngine.ExecuteNative(u"UPDATE "_s + FTable + u" SET "_s + QuoteIdentifier(field) +
+                                   u" = ?1 WHERE _rowid_ IN ("_s + rows + u')',
+                               {value}))
+        return Fail(FEngine.LastError());
+    if (changed)
+        *changed = FEngine.ChangedRows();
+    return true;
+}
+
+QString TTableView::ShownRowsQuery(const QString& columns) const {
+    if (!Active() || !FEditable || (FFiltered && OnFilterRecord))
+        return {};
+    QString rows = u"SELECT "_s + columns + u" FROM "_s + FSource;
+    if (!FWhere.isEmpty())
+        rows += u" WHERE "_s + FWhere;
+    // Without a LIMIT the order picks no rows, and sorting for nothing is slow.
+    if (FQueryHasLimit)
+        rows += u' ' + FTail;
+    return rows;
+}
+
+std::optional<bool> TTableView::ShownRowsHave(QStringView field, const QVariant& value) {
+    const int index = FieldIndex(field);
+    if (index < 0) {
+        Fail(u"Field "_s + field.toString() + u" not found"_s);
+        return std::nullopt;
+    }
+    const QString rows = ShownRowsQuery(QuoteIdentifier(field));
+    if (rows.isEmpty()) {
+        // Rows the table cannot pick out itself are looked at one by one.
+        const TMatcher match(value, {});
+        std::optional<bool> found;
+        const TLocateResult result = LocateIf(0, [&](const TTableView& view, int row) {
+            return match(view.FRows[static_cast<std::size_t>(row)].Values[index]);
+        });
+        if (result != TLocateResult::Failed)
+            found = result == TLocateResult::Found;
+        return found;
+    }
+    const std::optional<QVariant> hit = FEngine.QueryValueNative(
+        u"SELECT 1 FROM ("_s + rows + u") WHERE "_s + QuoteIdentifier(field) + u" = ?1 LIMIT 1"_s,
+        {value});
+    if (!hit) {
+        Fail(FEngine.LastError());
+        return std::nullopt;
+    }
+    return hit->isValid();
 }

@@ -111,8 +111,13 @@ public:
     bool Refresh();
 
     TLocateResult Locate(QStringView field, const QVariant& value, TLocateOptions options = {});
-    // The first row from `from` on for which match is true.
-    TLocateResult LocateIf(int from, const std::function<bool(const TTableView&, int row)>& match);
+    // The first row from `from` on for which match is true, looking at no more than `limit`
+    // rows when it is not negative.
+    TLocateResult LocateIf(int from, const std::function<bool(const TTableView&, int row)>& match,
+                           int limit = -1);
+    // Whether any row the view shows has `value` in `field`, asked of the table itself so that
+    // rows not yet read count too (the filter hook cannot take part). nullopt on an error.
+    std::optional<bool> ShownRowsHave(QStringView field, const QVariant& value);
 
     TBookmark GetBookmark() const;
     bool BookmarkValid(const TBookmark& bookmark);
@@ -130,6 +135,14 @@ public:
     std::function<bool(TTableView& view, int field, QVariant& value, TAssignOrigin origin)>
         OnValidate;
     std::function<void(TTableView& view, int field)> OnFieldChange;
+    // Runs before a row is written; a non-empty text refuses the post with that text and leaves
+    // the row being edited.
+    std::function<QString(TTableView& view)> OnBeforePost;
+
+    // Sets one field of every row the view shows (its statement and its filter condition; a
+    // filter hook cannot take part) in one statement. Editable views only; `changed` receives
+    // the number of rows written. The view must be reopened to show the new values.
+    bool UpdateShownRows(QStringView field, const QVariant& value, int* changed = nullptr);
 
     // Lets go of the cursor; the next fetch starts after the rows already read.
     void SuspendCursor();
@@ -158,9 +171,13 @@ private:
     QString FTable;  // "schema"."table" of an editable view
     QString FSource; // FROM clause of an editable view
     QString FColumns;
+    QString FWhere; // the statement's condition with the filter's, SQLite's dialect
+    QString FTail;  // ORDER BY / LIMIT of the statement
     QString FCountQuery;
     bool FEditable = false;
     bool FReadOnlyFile = false;
+    // The rows the view shows, for statements of its own; empty when the view cannot say.
+    QString ShownRowsQuery(const QString& columns) const;
     std::vector<TTableTarget> FTargets;
     std::vector<TFieldInfo> FFields;
     std::vector<TRow> FRows;

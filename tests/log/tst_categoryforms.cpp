@@ -95,7 +95,10 @@ void TestCategoryForms::managerRefusesDeletingACategoryInUse() {
     QCOMPARE(form.windowTitle(), u"Signal Categories"_s);
     QVERIFY(form.width() <= 275);
     QVERIFY(form.Grid().isColumnHidden(form.QVL().FieldIndex(u"ID")));
-    QCOMPARE(form.Grid().columnWidth(form.QVL().FieldIndex(u"Category")), 120);
+    const int categoryWidth = form.Grid().columnWidth(form.QVL().FieldIndex(u"Category"));
+    QVERIFY(categoryWidth >= 120);
+    QVERIFY(categoryWidth >= form.Grid().fontMetrics().horizontalAdvance(u"0123456789ABCDEF"_s));
+    QVERIFY(Find<QToolButton>(form, u"CloseButton"_s)->isVisible()); // not in an overflow menu
     const QString count = u"SELECT count(*) FROM "_s + QuoteFileName(fixture.CategoryPath);
 
     Prompted().ConfirmAnswer = true;
@@ -175,7 +178,7 @@ void TestCategoryForms::chooserModes() {
     QCOMPARE(Find<QLabel>(form, u"LabelNotes"_s)->text(), help);
     for (const QString& name : {u"EditNotesText"_s, u"Label2"_s, u"ClearButton"_s})
         QCOMPARE(Find<QWidget>(form, name)->isVisible(), notesShown);
-    QCOMPARE(form.Grid().columnWidth(form.QCat().FieldIndex(u"Category")), 111);
+    QVERIFY(form.Grid().columnWidth(form.QCat().FieldIndex(u"Category")) >= 111);
     QVERIFY(form.Grid().isColumnHidden(form.QCat().FieldIndex(u"ID")));
     QVERIFY(!form.findChild<QToolButton*>(u"NavDelete"_s));
 

@@ -153,8 +153,14 @@ void TLogGrid::SetColumnOrder(const QList<int>& modelColumns, const QList<int>& 
         if (column >= columns)
             continue;
         header->moveSection(header->visualIndex(column), position);
+        // The widths are for a small font: a larger one still shows whole frequencies.
+        const int title = fontMetrics().horizontalAdvance(
+                              model()->headerData(column, Qt::Horizontal).toString()) +
+                          12;
+        const int frequency = fontMetrics().horizontalAdvance(u"2600.000000"_s) + 10;
         if (position < widths.size() && widths[position] > 0)
-            setColumnWidth(column, widths[position]);
+            setColumnWidth(column, std::max({widths[position], position == 1 ? frequency : 0,
+                                             std::min(title, 2 * widths[position])}));
     }
     if (!modelColumns.isEmpty())
         setItemDelegateForColumn(modelColumns.front(), new TIdDelegate(FIdBack, this));

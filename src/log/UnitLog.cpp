@@ -40,6 +40,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QStyle>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;
@@ -174,6 +175,18 @@ TFormLog::TFormLog(TMainForm& main, QWidget* parent)
              Report(u"Category \""_s + text + u"\" is not in the categories table"_s);
              return false;
          }});
+    FModel->HeaderText = [](int column) -> QString {
+        switch (column) {
+        case MLogDate:
+            return u"Date"_s;
+        case MLogTime:
+            return u"Time"_s;
+        case MLookUpCategory:
+            return u"Category"_s;
+        default:
+            return {};
+        }
+    };
     connect(FModel, &TTableModel::EditFailed, this,
             [this](const QString& error) { ShowError(error); });
 
@@ -321,23 +334,42 @@ void TFormLog::BuildToolBar() {
     QToolBar* bar = addToolBar(u"Log"_s);
     bar->setObjectName(u"ToolBar1"_s);
     bar->setMovable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const std::pair<QAction*, QStyle::StandardPixmap> icons[] = {
+        {ActionNewLogDB, QStyle::SP_FileIcon},
+        {ActionOpenLogDB, QStyle::SP_DialogOpenButton},
+        {ActionDropDB, QStyle::SP_TrashIcon},
+        {ActionCategory, QStyle::SP_FileDialogListView},
+        {ActionSQL, QStyle::SP_FileDialogContentsView},
+        {ActionShowAll, QStyle::SP_BrowserReload},
+        {ActionFindCurrent, QStyle::SP_FileDialogDetailedView},
+        {ActionLog, QStyle::SP_FileDialogNewFolder},
+        {ActionHelp, QStyle::SP_DialogHelpButton},
+        {ActionExit, QStyle::SP_DialogCloseButton},
+    };
+    for (const auto& [action, icon] : icons)
+        action->setIcon(style()->standardIcon(icon));
     bar->addActions({ActionNewLogDB, ActionOpenLogDB, ActionDropDB});
     bar->addSeparator();
     struct TButton {
         const char16_t* Name;
-        const char16_t* Caption;
         const char16_t* Hint;
+        QStyle::StandardPixmap Icon;
     };
     static constexpr TButton kNavigator[] = {
-        {u"NavFirst", u"|<", u"First record"},  {u"NavPrior", u"<", u"Prior record"},
-        {u"NavNext", u">", u"Next record"},     {u"NavLast", u">|", u"Last record"},
-        {u"NavDelete", u"-", u"Delete record"}, {u"NavPost", u"\u2713", u"Post edit"},
-        {u"NavCancel", u"x", u"Cancel edit"},
+        {u"NavFirst", u"First record", QStyle::SP_MediaSkipBackward},
+        {u"NavPrior", u"Prior record", QStyle::SP_ArrowLeft},
+        {u"NavNext", u"Next record", QStyle::SP_ArrowRight},
+        {u"NavLast", u"Last record", QStyle::SP_MediaSkipForward},
+        {u"NavDelete", u"Delete record", QStyle::SP_DialogDiscardButton},
+        {u"NavPost", u"Post edit", QStyle::SP_DialogApplyButton},
+        {u"NavCancel", u"Cancel edit", QStyle::SP_DialogCancelButton},
     };
     for (std::size_t i = 0; i < FNavigator.size(); ++i) {
-        FNavigator[i] = bar->addAction(QString::fromUtf16(kNavigator[i].Caption));
+        FNavigator[i] = bar->addAction(style()->standardIcon(kNavigator[i].Icon),
+                                       QString::fromUtf16(kNavigator[i].Hint));
         FNavigator[i]->setObjectName(QString::fromUtf16(kNavigator[i].Name));
-        FNavigator[i]->setToolTip(QString::fromUtf16(kNavigator[i].Hint));
     }
     const auto moveTo = [this](int row) {
         if (row < 0 || !FQLog->MoveTo(row))
@@ -399,10 +431,16 @@ void TFormLog::BuildGrid() {
         texts.prepend(QString());
         return texts;
     });
+    FGrid->verticalHeader()->hide();
     connect(FModel, &QAbstractItemModel::modelReset, this, [this] {
         FGrid->SetColumnOrder({MId, MFreq, MLookUpCategory, MNotes, MMode, MBW, MStep, MStadj, MAnt,
                                MSquelch, MLogDate, MLogTime, MSignal, MDbm},
                               {53, 86, 94, 142, 49, 44, 55, 38, 40, 55, 70, 64, 39, 35});
+        // Dates are shown in the user's format, which may be longer than the room made for it.
+        const int date = FGrid->fontMetrics().horizontalAdvance(
+                             QLocale().toString(QDate(2026, 12, 28), QLocale::ShortFormat)) +
+                         12;
+        FGrid->setColumnWidth(MLogDate, std::max(FGrid->columnWidth(MLogDate), date));
         ShowGlyph(FGlyph);
     });
     connect(FGrid->horizontalHeader(), &QHeaderView::sectionClicked, this,

@@ -70,10 +70,10 @@ constexpr TPlace kPlaces[] = {
     {u"btnAFC", 132, 442, 66, 22},
     {u"LockDownTuneSpeedButton", 2, 466, 25, 22},
     {u"LockUpTuneSpeedButton", 29, 466, 25, 22},
-    {u"LogTableButton", 96, 466, 50, 22},
     {u"PowerOffButton", 148, 466, 50, 22},
-    {u"OpenPortButton", 2, 490, 97, 24},
-    {u"ToggleRemoteSpeedButton", 101, 490, 97, 24},
+    {u"OpenPortButton", 2, 490, 70, 24},
+    {u"ToggleRemoteSpeedButton", 74, 490, 70, 24},
+    {u"LogTableButton", 146, 490, 52, 24},
 };
 
 // Selector grid: two columns of label + list; row 4 of the left column is the step pair.

@@ -121,6 +121,11 @@ Qt::ItemFlags TTableModel::flags(const QModelIndex& index) const {
 QVariant TTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return {};
+    if (orientation == Qt::Horizontal && HeaderText && section < FColumnCount) {
+        const QString title = HeaderText(section);
+        if (!title.isEmpty())
+            return title;
+    }
     if (orientation == Qt::Horizontal)
         return section < FFieldCount    ? QVariant(FView.Field(section).Name)
                : section < FColumnCount ? QVariant(Calculated(section)->Name)

@@ -31,6 +31,9 @@ public:
     // How a value is shown; without it the value itself is.
     std::function<QVariant(int field, const QVariant& value)> DisplayText;
 
+    // A column's title; without it the field's name.
+    std::function<QString(int column)> HeaderText;
+
     // Calculated columns follow the view's fields, in the order they are added.
     void AddCalculatedColumn(TCalculatedColumn column);
     // The model's column of a field or calculated column by name; -1 when there is none.

@@ -43,7 +43,6 @@ constexpr int kBcdBytes = 17;
 constexpr int kMaxBcdDecimals = 32;
 constexpr int kBlobReferenceBytes = 10; // offset, length and modification number after the leader
 constexpr int kGraphicExtraBytes = 8;
-constexpr qint64 kMemoBlockBytes = 0x1000;
 constexpr qint64 kJulianDayOfDayZero = 1721425; // Paradox counts days from 1 January of year 1
 constexpr qint64 kMsPerDay = 86400000;
 constexpr int kDefaultCodePage = 437;
@@ -321,11 +320,11 @@ QString MemoFileOf(const QString& path) {
 // graphic) or with others in a block of type 3, found through a table of 5-byte entries at 12.
 class TMemoFile {
 public:
+    // The first block is the file's header (type 0). The last block may end short: pxlib writes
+    // only what a memo fills.
     bool Open(const QString& path) {
         FFile.setFileName(path);
-        const qint64 size = FFile.size();
-        return size > 0 && size % kMemoBlockBytes == 0 && FFile.open(QIODevice::ReadOnly) &&
-               FFile.read(1) == QByteArray(1, '\0');
+        return FFile.open(QIODevice::ReadOnly) && FFile.read(1) == QByteArray(1, '\0');
     }
 
     std::optional<QByteArray> Read(qint64 offset, int index, qint64 size, bool graphic) {

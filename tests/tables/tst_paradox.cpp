@@ -173,6 +173,7 @@ private Q_SLOTS:
     void initTestCase();
     void readsEveryValue();
     void missingMemoFile();
+    void longMemoAndDamagedMemoFile();
     void codePages_data();
     void codePages();
     void unreadableFiles_data();
@@ -267,6 +268,43 @@ void TestParadox::missingMemoFile() {
     QList<QVariantList> expected = ExpectedRows();
     expected[0][11] = QVariant();
     CompareRows(ReadBack(engine), expected);
+}
+
+// A memo too long to share a block has one of its own; a memo file whose blocks are gone gives
+// Null memos and a notice, and the table's other values are read as ever.
+void TestParadox::longMemoAndDamagedMemoFile() {
+    TMemoryHome home;
+    const QString path = home.Path(u"Log_Kv7.DB"_s);
+    const QString memoPath = home.Path(u"Log_Kv7.MB"_s);
+    QList<TLogRow> rows = {SampleRows().at(0), SampleRows().at(1)};
+    const QByteArray longNote = QByteArray("Band scan, 2 m: ").repeated(400) + "\xE9nd";
+    rows[1].Notes = longNote;
+    QVERIFY(WriteParadoxLog(path, memoPath, rows));
+    TTableEngine engine(home.Dir.path());
+    QString error;
+    QString notice;
+    QVERIFY2(ReadParadoxTable(engine, path, u"Back"_s, error, &notice), qPrintable(error));
+    QCOMPARE(notice, QString());
+    QStringList notes;
+    engine.ForEachRow(u"SELECT Notes FROM temp.Back ORDER BY ID"_s, {},
+                      [&](const QVariantList& row) {
+                          notes << row.value(0).toString();
+                          return true;
+                      });
+    QCOMPARE(notes, (QStringList{ExpectedRows()[0][11].toString(),
+                                 QString::fromLatin1(longNote.chopped(3)) + u"\u00E9nd"_s}));
+
+    QByteArray memo = ReadBytes(memoPath);
+    memo.fill('\0', memo.size());
+    QVERIFY(WriteBytes(memoPath, memo));
+    QVERIFY2(ReadParadoxTable(engine, path, u"Back"_s, error, &notice), qPrintable(error));
+    QVERIFY2(notice.startsWith(path) && notice.contains(u"cannot be found in its memo file"_s),
+             qPrintable(notice));
+    QCOMPARE(engine
+                 .QueryValue(u"SELECT count(*) FROM temp.Back WHERE Notes IS NULL AND "
+                             u"Freq IS NOT NULL AND LogDate IS NOT NULL"_s)
+                 ->toInt(),
+             2);
 }
 
 void TestParadox::codePages_data() {

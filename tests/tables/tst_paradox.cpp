@@ -20,12 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One row of a log table as written; a null QVariant writes Null. Texts are in code page bytes.
-struct TLogRow {
-    QVariant Id, Freq, Mode, Bw, Step, Ant, Stadj, Squelch, LogDate, LogTime, Signal, Notes,
-        CategoryId;
-};
-
 struct TPxColumn {
     const char* Name;
     char Type;
@@ -40,6 +34,9 @@ constexpr TPxColumn kLogColumns[] = {
     {"CategoryID", pxfLong, 4},
 };
 constexpr int kLogColumnCount = static_cast<int>(std::size(kLogColumns));
+constexpr int kStep = 4;
+constexpr int kNotes = 11;
+constexpr qint64 kDayZero = 1721425; // the Julian day before 1 January of year 1
 
 QString tWriteError;
 
@@ -58,8 +55,15 @@ pxval_t* MakeValue(pxdoc_t* doc, const TPxColumn& column, const QVariant& value,
         return v;
     switch (column.Type) {
     case pxfNumber:
+    case pxfCurrency:
         v->value.dval = value.toDouble();
         break;
+    case pxfTimestamp: {
+        const QDateTime stamp = value.toDateTime();
+        v->value.dval = double(stamp.date().toJulianDay() - kDayZero) * 86400000.0 +
+                        stamp.time().msecsSinceStartOfDay();
+        break;
+    }
     case pxfAlpha:
     case pxfMemoBLOb:
         keep.push_back(value.toByteArray());
@@ -68,7 +72,7 @@ pxval_t* MakeValue(pxdoc_t* doc, const TPxColumn& column, const QVariant& value,
         break;
     case pxfDate: {
         const QDate date = value.toDate();
-        v->value.lval = PX_GregorianToSdn(date.year(), date.month(), date.day()) - 1721425;
+        v->value.lval = PX_GregorianToSdn(date.year(), date.month(), date.day()) - kDayZero;
         break;
     }
     case pxfTime:
@@ -81,34 +85,34 @@ pxval_t* MakeValue(pxdoc_t* doc, const TPxColumn& column, const QVariant& value,
     return v;
 }
 
-// Writes a Paradox 7 log table with pxlib itself, memo texts in memoPath.
-bool WriteParadoxLog(const QString& path, const QString& memoPath, const QList<TLogRow>& rows) {
+// Writes a Paradox 7 table with pxlib itself, memo texts in memoPath. Each row holds a value per
+// column; a null QVariant writes Null, texts are code page bytes.
+bool WriteParadox(const QString& path, const QString& memoPath, const QList<TPxColumn>& columns,
+                  const QList<QVariantList>& rows) {
     tWriteError.clear();
     pxdoc_t* doc = PX_new2(&KeepWriteError, nullptr, nullptr, nullptr);
+    const auto count = static_cast<int>(columns.size());
     // pxlib owns the field list from here on and frees it with the table.
     auto* fields =
-        static_cast<pxfield_t*>(doc->malloc(doc, kLogColumnCount * sizeof(pxfield_t), "fields"));
-    for (int c = 0; c < kLogColumnCount; ++c) {
-        fields[c].px_fname = PX_strdup(doc, kLogColumns[c].Name);
-        fields[c].px_ftype = kLogColumns[c].Type;
-        fields[c].px_flen = kLogColumns[c].Size;
+        static_cast<pxfield_t*>(doc->malloc(doc, std::size_t(count) * sizeof(pxfield_t), "fields"));
+    for (int c = 0; c < count; ++c) {
+        fields[c].px_fname = PX_strdup(doc, columns[c].Name);
+        fields[c].px_ftype = columns[c].Type;
+        fields[c].px_flen = columns[c].Size;
         fields[c].px_fdc = 0;
     }
-    bool ok = PX_create_file(doc, fields, kLogColumnCount, QFile::encodeName(path).constData(),
+    bool ok = PX_create_file(doc, fields, count, QFile::encodeName(path).constData(),
                              pxfFileTypNonIndexDB) == 0 &&
               PX_set_blob_file(doc, QFile::encodeName(memoPath).constData()) == 0;
-    for (const TLogRow& row : rows) {
+    for (const QVariantList& row : rows) {
         if (!ok)
             break;
-        const QVariant values[] = {row.Id,     row.Freq,  row.Mode,      row.Bw,      row.Step,
-                                   row.Ant,    row.Stadj, row.Squelch,   row.LogDate, row.LogTime,
-                                   row.Signal, row.Notes, row.CategoryId};
         std::vector<QByteArray> keep;
-        keep.reserve(kLogColumnCount);
-        pxval_t* record[kLogColumnCount];
-        for (int c = 0; c < kLogColumnCount; ++c)
-            record[c] = MakeValue(doc, kLogColumns[c], values[c], keep);
-        ok = PX_insert_record(doc, record) >= 0;
+        keep.reserve(std::size_t(count));
+        std::vector<pxval_t*> record;
+        for (int c = 0; c < count; ++c)
+            record.push_back(MakeValue(doc, columns[c], row.value(c), keep));
+        ok = PX_insert_record(doc, record.data()) >= 0;
         for (pxval_t* v : record)
             FREE_PXVAL(doc, v);
     }
@@ -119,13 +123,19 @@ bool WriteParadoxLog(const QString& path, const QString& memoPath, const QList<T
     return ok && tWriteError.isEmpty();
 }
 
+bool WriteParadoxLog(const QString& path, const QString& memoPath,
+                     const QList<QVariantList>& rows) {
+    return WriteParadox(path, memoPath,
+                        QList<TPxColumn>(std::begin(kLogColumns), std::end(kLogColumns)), rows);
+}
+
 // Code page bytes for a text field.
 QVariant B(const char* text) {
     return QByteArray(text);
 }
 
-const QList<TLogRow>& SampleRows() {
-    static const QList<TLogRow> rows = {
+const QList<QVariantList>& SampleRows() {
+    static const QList<QVariantList> rows = {
         {10, 145.5, B("FM"), B("30k"), B("12.5"), B("B\xE9t"), true, 40, QDate(1999, 12, 31),
          QTime(23, 59, 58), 87, B("Caf\xE9 tower net, heard again after the storm"), 3},
         {11, 0.153, B("AM"), B("6k"), B("9"), B("Ant2"), false, 0, QDate(2024, 2, 29),
@@ -174,6 +184,7 @@ private Q_SLOTS:
     void readsEveryValue();
     void missingMemoFile();
     void longMemoAndDamagedMemoFile();
+    void otherTypes();
     void codePages_data();
     void codePages();
     void unreadableFiles_data();
@@ -266,7 +277,7 @@ void TestParadox::missingMemoFile() {
     QVERIFY2(notice.startsWith(path) && notice.contains(u"memo file (.MB) is missing"_s),
              qPrintable(notice));
     QList<QVariantList> expected = ExpectedRows();
-    expected[0][11] = QVariant();
+    expected[0][kNotes] = QVariant();
     CompareRows(ReadBack(engine), expected);
 }
 
@@ -276,9 +287,9 @@ void TestParadox::longMemoAndDamagedMemoFile() {
     TMemoryHome home;
     const QString path = home.Path(u"Log_Kv7.DB"_s);
     const QString memoPath = home.Path(u"Log_Kv7.MB"_s);
-    QList<TLogRow> rows = {SampleRows().at(0), SampleRows().at(1)};
+    QList<QVariantList> rows = {SampleRows().at(0), SampleRows().at(1)};
     const QByteArray longNote = QByteArray("Band scan, 2 m: ").repeated(400) + "\xE9nd";
-    rows[1].Notes = longNote;
+    rows[1][kNotes] = longNote;
     QVERIFY(WriteParadoxLog(path, memoPath, rows));
     TTableEngine engine(home.Dir.path());
     QString error;
@@ -291,7 +302,7 @@ void TestParadox::longMemoAndDamagedMemoFile() {
                           notes << row.value(0).toString();
                           return true;
                       });
-    QCOMPARE(notes, (QStringList{ExpectedRows()[0][11].toString(),
+    QCOMPARE(notes, (QStringList{ExpectedRows()[0][kNotes].toString(),
                                  QString::fromLatin1(longNote.chopped(3)) + u"\u00E9nd"_s}));
 
     QByteArray memo = ReadBytes(memoPath);
@@ -305,6 +316,35 @@ void TestParadox::longMemoAndDamagedMemoFile() {
                              u"Freq IS NOT NULL AND LogDate IS NOT NULL"_s)
                  ->toInt(),
              2);
+}
+
+// The types a log table does not use: timestamps, currency, negative and extreme numbers.
+void TestParadox::otherTypes() {
+    const QList<TPxColumn> columns = {{"Stamp", pxfTimestamp, 8},
+                                      {"Cost", pxfCurrency, 8},
+                                      {"Big", pxfLong, 4},
+                                      {"Level", pxfNumber, 8}};
+    TMemoryHome home;
+    const QString path = home.Path(u"Other.db"_s);
+    QVERIFY(WriteParadox(
+        path, home.Path(u"Other.mb"_s), columns,
+        {{QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)), -12.25, -2000000000LL, -0.5},
+         {QDateTime(QDate(2024, 2, 29), QTime(0, 0)), 0.0, 2147483647LL, 1e-9},
+         {{}, {}, {}, {}}}));
+    TTableEngine engine(home.Dir.path());
+    QString error;
+    QVERIFY2(ReadParadoxTable(engine, path, u"Back"_s, error), qPrintable(error));
+    QList<QVariantList> read;
+    engine.ForEachRow(u"SELECT * FROM temp.Back"_s, {}, [&](const QVariantList& row) {
+        read << row;
+        return true;
+    });
+    const QList<QVariantList> expected = {
+        {u"1999-12-31T23:59:59"_s, -12.25, -2000000000LL, -0.5},
+        {u"2024-02-29T00:00:00"_s, 0.0, 2147483647LL, 1e-9},
+        {{}, {}, {}, {}},
+    };
+    QCOMPARE(read, expected);
 }
 
 void TestParadox::codePages_data() {
@@ -324,8 +364,8 @@ void TestParadox::codePages() {
     QFETCH(QString, text);
     TMemoryHome home;
     const QString path = home.Path(u"Log_Kv7.DB"_s);
-    TLogRow row = SampleRows().at(1);
-    row.Step = bytes;
+    QVariantList row = SampleRows().at(1);
+    row[kStep] = bytes;
     QVERIFY(WriteParadoxLog(path, home.Path(u"Log_Kv7.MB"_s), {row}));
     QByteArray file = ReadBytes(path);
     PutWord(file, 0x6A, codePage);

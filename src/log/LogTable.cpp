@@ -2,6 +2,7 @@
 
 #include "CategoryTable.h"
 #include "NumberText.h"
+#include "ParadoxFile.h"
 #include "TableEngine.h"
 #include "TableView.h"
 #include "ValueTables.h"
@@ -71,6 +72,32 @@ bool CheckLogTable(TTableEngine& engine, const QString& path, QString& error) {
         return false;
     }
     return true;
+}
+
+// An older table (Paradox) is read into a new table of this program, made by `create` beside it
+// and put in its place; the original is kept as "<name>.legacy". Every row keeps its ID.
+bool ConvertLegacyTable(TTableEngine& engine, const QString& path,
+                        const std::function<bool(const QString&, QString&)>& create,
+                        QStringView requiredColumn, QString& error, QString& notice) {
+    const QString legacy = u"LegacyLog"_s;
+    if (!ReadParadoxTable(engine, path, legacy, error, &notice))
+        return false;
+    const auto columns = engine.Columns(u"temp."_s + legacy);
+    const bool fits =
+        columns && std::any_of(columns->cbegin(), columns->cend(), [&](const auto& column) {
+            return column.Name.compare(requiredColumn, Qt::CaseInsensitive) == 0;
+        });
+    const QFileInfo info(path);
+    const QString partial = info.absolutePath() + u"/.converting-"_s + info.fileName();
+    engine.CloseTableFile(partial);
+    QFile::remove(partial);
+    bool ok = fits;
+    if (!fits)
+        error = path + u": an older table, but not one of this kind (it has no field "_s +
+                requiredColumn.toString() + u"); the file was left as it is"_s;
+    ok = ok && create(partial, error) &&
+         engine.BatchAppend(u"temp."_s + legacy, QuoteFileName(partial));
+    return FinishConversion(engine, path, partial, u"temp."_s + legacy, ok, error);
 }
 
 bool IsListed(const auto& list, const QString& text) {
@@ -185,7 +212,8 @@ bool CreateLogTable(TTableEngine& engine, const QString& path, QString& error) {
     return ReplaceFile(partial, path, error);
 }
 
-bool PrepareLogTable(TTableEngine& engine, const QString& path, QString& error) {
+bool PrepareLogTable(TTableEngine& engine, const QString& path, QString& error,
+                     QString* converted) {
     const QFileInfo info(path);
     if (!info.exists()) {
         error = path + u": no such file"_s;
@@ -193,6 +221,33 @@ bool PrepareLogTable(TTableEngine& engine, const QString& path, QString& error) 
     }
     if (IsSqliteFile(path))
         return CheckLogTable(engine, path, error);
+    QString paradoxError;
+    if (LooksLikeParadox(path, &paradoxError)) {
+        QString notice;
+        const auto createLog = [&engine](const QString& target, QString& why) {
+            return CreateLogTable(engine, target, why);
+        };
+        if (!ConvertLegacyTable(engine, path, createLog, u"Freq", error, notice))
+            return false;
+        // Its categories were written by the same older program.
+        const QString categories = CategoryTableFileFor(path);
+        if (QFileInfo::exists(categories) && !IsSqliteFile(categories) &&
+            LooksLikeParadox(categories)) {
+            QString categoriesNotice;
+            const auto createCategories = [&engine](const QString& target, QString& why) {
+                return EnsureCategoryTable(engine, target, why);
+            };
+            if (!ConvertLegacyTable(engine, categories, createCategories, u"Category", error,
+                                    categoriesNotice))
+                return false;
+        }
+        if (converted)
+            *converted = notice.isEmpty()
+                             ? path + u": an older log table, converted; the original is kept "_s
+                                      u"beside it as \"<name>.legacy\""_s
+                             : path + u": an older log table, converted; "_s + notice;
+        return CheckLogTable(engine, path, error);
+    }
     error = path +
             u": not a log table (neither a table file of this program nor an older log table); "
             u"the file was left as it is"_s;

@@ -44,8 +44,9 @@ bool CreateLogTable(TTableEngine& engine, const QString& path, QString& error);
 bool EnsureLogIndexes(TTableEngine& engine, const QString& path, QString& error);
 // Makes an existing file ready to open: a log table of this program as it is; an older table
 // converted once, the original kept beside it ("<name>.legacy"). Anything else is refused with
-// a message and left as it is.
-bool PrepareLogTable(TTableEngine& engine, const QString& path, QString& error);
+// a message and left as it is. `converted`, when given, says what a conversion did.
+bool PrepareLogTable(TTableEngine& engine, const QString& path, QString& error,
+                     QString* converted = nullptr);
 // Drops the log table and whatever belongs to it: categories, saved sub-selections, settings.
 bool DropLogTable(TTableEngine& engine, const QString& path, QString& error);
 

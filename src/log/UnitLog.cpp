@@ -36,11 +36,11 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QStyle>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;
@@ -547,10 +547,13 @@ void TFormLog::OpenLogTable(const QString& file) {
         return;
     }
     QString error;
-    if (!PrepareLogTable(*FEngine, path, error)) {
+    QString converted;
+    if (!PrepareLogTable(*FEngine, path, error, &converted)) {
         ShowError(error);
         return;
     }
+    if (!converted.isEmpty())
+        Report(converted);
     FQLog->Close();
     FQCategory->Close();
     FLogTableFile = path;

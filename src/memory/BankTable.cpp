@@ -79,25 +79,7 @@ bool ConvertLegacyBank(TTableEngine& engine, const QString& path, QString& error
                                     u"WHERE trim(MEM) GLOB '[0-9]*'"_s);
     ok = ok && CreateBankTable(engine, partial, error) &&
          engine.BatchUpdate(legacy, QuoteFileName(partial), u"MEM"_s);
-    if (ok && !engine.CloseTableFile(partial))
-        ok = false;
-    if (!ok && error.isEmpty())
-        error = path + u": "_s + engine.LastError();
-    engine.ExecuteNative(u"DROP TABLE IF EXISTS "_s + legacy);
-    if (!ok) {
-        engine.CloseTableFile(partial);
-        QFile::remove(partial);
-        return false;
-    }
-    QString kept = path + u".legacy"_s;
-    for (int n = 2; QFileInfo::exists(kept); ++n)
-        kept = path + u".legacy"_s + QString::number(n);
-    if (!QFile::copy(path, kept)) {
-        error = kept + u": cannot keep the legacy table there"_s;
-        QFile::remove(partial);
-        return false;
-    }
-    return ReplaceFile(partial, path, error);
+    return FinishConversion(engine, path, partial, legacy, ok, error);
 }
 
 } // namespace

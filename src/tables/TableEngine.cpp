@@ -75,6 +75,28 @@ bool IsSqliteFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(kSqliteHeader.size()) == kSqliteHeader;
 }
 
+bool FinishConversion(TTableEngine& engine, const QString& path, const QString& partial,
+                      const QString& tempTable, bool filled, QString& error) {
+    const bool closed = filled && engine.CloseTableFile(partial);
+    if (!closed && error.isEmpty())
+        error = path + u": "_s + engine.LastError();
+    engine.ExecuteNative(u"DROP TABLE IF EXISTS "_s + tempTable);
+    if (!closed) {
+        engine.CloseTableFile(partial);
+        QFile::remove(partial);
+        return false;
+    }
+    QString kept = path + u".legacy"_s;
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = path + u".legacy"_s + QString::number(n);
+    if (!QFile::copy(path, kept)) {
+        error = kept + u": cannot keep the older table there; nothing was converted"_s;
+        QFile::remove(partial);
+        return false;
+    }
+    return ReplaceFile(partial, path, error);
+}
+
 bool ReplaceFile(const QString& from, const QString& to, QString& error) {
     std::error_code code;
     std::filesystem::rename(std::filesystem::path(from.toStdU16String()),

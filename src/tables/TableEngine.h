@@ -189,5 +189,12 @@ bool IsSqliteFile(const QString& path);
 // Puts a finished file in place of another in one step, replacing it if it exists.
 bool ReplaceFile(const QString& from, const QString& to, QString& error);
 
+// Ends the conversion of an older table file: when `filled` (the new table written to `partial`
+// from the temporary table `tempTable`), the original is kept as "<path>.legacy" (or
+// ".legacy2", ...) and the new table takes its place; otherwise the partial file goes and the
+// original stays as it was. The temporary table is dropped either way.
+bool FinishConversion(TTableEngine& engine, const QString& path, const QString& partial,
+                      const QString& tempTable, bool filled, QString& error);
+
 // Binds one value to an SQLite statement parameter (1-based).
 void BindValue(sqlite3_stmt* statement, int parameter, const QVariant& value);

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void blockCategoryChangeOnAFilteredView();
     void searchLogCategoryChosenOrCancelled();
     void gridShowsLocaleDatesAndCategories();
+    void multiSelectDeleteAndRebuildIndexes();
     void logButtonTogglesTheWindow();
 };
 
@@ -371,6 +372,55 @@ void TestFormLog::gridShowsLocaleDatesAndCategories() {
     QVERIFY(model->setData(model->index(0, form.Grid()->ModelColumn(TFormLog::ColCategory)),
                            u"Coast"_s));
     QCOMPARE(f.Rows(u"CategoryID = %1"_s.arg(id)), 0);
+}
+
+void TestFormLog::multiSelectDeleteAndRebuildIndexes() {
+    TFormLogFixture f;
+    TFormLog& form = f.Make();
+    QVERIFY(f.New(u"Rows"_s));
+    for (const QString& freq : {u"100"_s, u"200"_s, u"300"_s, u"400"_s})
+        f.AddHit(freq);
+    auto* multi = form.findChild<QCheckBox*>(u"CheckBoxMultiSelect"_s);
+    multi->setChecked(true);
+    QItemSelectionModel* selection = form.Grid()->selectionModel();
+    QAbstractItemModel* model = form.Grid()->model();
+    for (const int row : {1, 3})
+        selection->select(model->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    f.Answers().ConfirmAnswer = false;
+    form.findChild<QAction*>(u"NavDelete"_s)->trigger();
+    QCOMPARE(f.Answers().ConfirmAsked.last(), u"Delete all the selected rows?"_s);
+    QCOMPARE(f.Rows(), 4);
+    QVERIFY(!multi->isChecked());
+    multi->setChecked(true);
+    for (const int row : {1, 3})
+        selection->select(model->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    f.Answers().ConfirmAnswer = true;
+    form.findChild<QAction*>(u"NavDelete"_s)->trigger();
+    QCOMPARE(f.Rows(), 2);
+    QCOMPARE(f.Rows(u"Freq IN (100, 300)"_s), 2);
+    QCOMPARE(f.Panel0(), u"2"_s);
+
+    // An index lost from the table comes back.
+    QVERIFY(form.Engine().Execute(u"DROP INDEX DateIX"_s) ||
+            form.Engine().ExecuteNative(
+                u"DROP INDEX "_s +
+                form.Engine()
+                    .Translate(u"SELECT * FROM "_s + QuoteFileName(form.LogTableFile()))
+                    .Targets.front()
+                    .Schema +
+                u".DateIX"_s));
+    f.Action(u"ActionRebuildIndexes"_s)->trigger();
+    QVERIFY(f.Answers().ConfirmAsked.last().startsWith(u"Attempt to fix a database table"_s));
+    const TTranslation ref =
+        form.Engine().Translate(u"SELECT * FROM "_s + QuoteFileName(form.LogTableFile()));
+    QCOMPARE(form.Engine()
+                 .QueryValueNative(u"SELECT count(*) FROM "_s + ref.Targets.front().Schema +
+                                   u".sqlite_master WHERE name = 'DateIX'"_s)
+                 ->toInt(),
+             1);
+    QVERIFY(form.QLog().Active());
 }
 
 void TestFormLog::logButtonTogglesTheWindow() {

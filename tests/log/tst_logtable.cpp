@@ -1,5 +1,7 @@
 // Log tables without a window: names, creation, opening, deletion, the rows the program adds, the
 // rules of the fields, sorting over years and the change of every shown row's category.
+#include "support/ParadoxWriter.h"
+
 #include "CategoryTable.h"
 #include "LogTable.h"
 #include "SqlDialect.h"
@@ -95,6 +97,7 @@ private Q_SLOTS:
     void awkwardFileNamesWorkThroughout_data();
     void awkwardFileNamesWorkThroughout();
     void filesThatAreNotLogTablesAreLeftAlone();
+    void olderTablesAreConvertedOnce();
     void entriesGetKeysStampsAndRules();
     void userValuesFollowTheRules();
     void sortByDateIsChronologicalAcrossYears();
@@ -235,6 +238,66 @@ void TestLogTable::filesThatAreNotLogTablesAreLeftAlone() {
     QVERIFY2(error.contains(u"lacks the fields"_s), qPrintable(error));
     engine.DetachIdle();
     QCOMPARE(FileBytes(other), before);
+}
+
+void TestLogTable::olderTablesAreConvertedOnce() {
+    using namespace paradox_writer;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Old_Kv7.DB"_s);
+    const QString categories = CategoryTableFileFor(path);
+    const QList<QVariantList> rows = {
+        {7, 145.5, QByteArray("FM"), QByteArray("15"), QByteArray("12.5"), QByteArray("Auto"), true,
+         40, QDate(1998, 7, 1), QTime(20, 15, 0), 120, QByteArray("Caf\xE9 net"), 2},
+        {9,
+         0.153,
+         QByteArray("AM"),
+         {},
+         {},
+         {},
+         false,
+         255,
+         QDate(2024, 2, 29),
+         QTime(6, 0, 1),
+         3,
+         {},
+         {}},
+    };
+    QVERIFY(WriteParadoxLog(path, dir.filePath(u"Old_Kv7.MB"_s), rows));
+    QVERIFY(WriteParadox(categories, dir.filePath(u"Old_Kv7_Categories.MB"_s),
+                         {{"ID", pxfAutoInc, 4}, {"Category", pxfAlpha, 16}},
+                         {{1, QByteArray("Airband")}, {2, QByteArray("Caf\xE9s")}}));
+    const QByteArray original = FileBytes(path);
+
+    TTableEngine engine(dir.path());
+    QString error;
+    QString converted;
+    QVERIFY2(PrepareLogTable(engine, path, error, &converted), qPrintable(error));
+    QVERIFY2(converted.contains(u"converted"_s), qPrintable(converted));
+    QCOMPARE(FileBytes(path + u".legacy"_s), original);
+    QVERIFY(IsSqliteFile(path));
+    QVERIFY(IsSqliteFile(categories));
+    const QString table = QuoteFileName(path);
+    QCOMPARE(engine
+                 .QueryValue(u"SELECT Notes || '|' || LogDate || '|' || CategoryID FROM "_s +
+                             table + u" WHERE ID = 7"_s)
+                 ->toString(),
+             u"Caf\u00E9 net|1998-07-01|2"_s);
+    QCOMPARE(
+        engine
+            .QueryValue(u"SELECT Category FROM "_s + QuoteFileName(categories) + u" WHERE ID = 2"_s)
+            ->toString(),
+        u"Caf\u00E9s"_s);
+    // Once only: the converted table opens as it is, and new rows carry on from the old IDs.
+    converted.clear();
+    QVERIFY2(PrepareLogTable(engine, path, error, &converted), qPrintable(error));
+    QVERIFY(converted.isEmpty());
+    QVERIFY(!QFileInfo::exists(path + u".legacy2"_s));
+    TTableView view(engine);
+    ApplyLogRules(view, [](const QString&) {});
+    view.SetSql(LogSelectSql(path, u"LogDate"));
+    QVERIFY(view.Open());
+    QVERIFY2(AppendLogEntry(view, Entry(u"430"_s), kStamp, error), qPrintable(error));
+    QCOMPARE(view.Value(u"ID").toInt(), 10);
 }
 
 void TestLogTable::entriesGetKeysStampsAndRules() {

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void gridShowsLocaleDatesAndCategories();
     void multiSelectDeleteAndRebuildIndexes();
     void logButtonTogglesTheWindow();
+    void keysReachTheMainWindow();
 };
 
 void TestFormLog::firstOpenWithoutATableExplains() {
@@ -439,6 +440,32 @@ void TestFormLog::logButtonTogglesTheWindow() {
     button->click();
     QVERIFY(controller.FormLog());
     QCOMPARE(controller.FormLog()->pos(), QPoint(123, 77));
+}
+
+// Ctrl+L on the main window makes the window and adds an entry; Alt+L and the VFO keys in the
+// log window go to the main window.
+void TestFormLog::keysReachTheMainWindow() {
+    TFormLogFixture f;
+    QVERIFY(f.Panel->Open());
+    {
+        TFormLog& first = f.Make();
+        QVERIFY(f.New(u"Keys"_s));
+        first.close();
+    }
+    TLogWindowController controller(*f.Panel->Form);
+    f.Panel->Form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.Panel->Form.get()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+    QPointer<TFormLog> form = controller.FormLog();
+    QVERIFY(form);
+    QCOMPARE(form->QLog().RecordCount(), 1);
+
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(f.Panel->Form->MainSheet()->State().CurrentVfo, QChar(u'B'));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::AltModifier);
+    QTRY_VERIFY(!form);
 }
 
 QTEST_MAIN(TestFormLog)

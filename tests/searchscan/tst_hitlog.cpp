@@ -433,6 +433,22 @@ private Q_SLOTS:
                  100);
     }
 
+    // The table learns of stored hits only from an upload: a search stop reminds the user.
+    void AutoStoreReminderAtSearchStop() {
+        TSearchScanFixture f;
+        QVERIFY(ShowBank(f));
+        const QString reminder = u"After AUTOSTORE:\r\nRemember to \"Upload From Rx\"\r\non "
+                                 u"MemoryForm to update memory table\r\nWhen prompted check "
+                                 u"\"Only Get Bank 0\""_s;
+        W(f).StartSearchMyBitButton->click();
+        W(f).SearchStopButton->click();
+        QVERIFY(!f.Messages.contains(reminder));
+        W(f).AutoStoreCheckBox->setChecked(true);
+        W(f).StartSearchMyBitButton->click();
+        W(f).SearchStopButton->click();
+        QCOMPARE(f.Messages.count(reminder), 1);
+    }
+
     void AutoLoggingChoosesAddsSearchHitsAndEndsAtStop() {
         TSearchScanFixture f;
         TFakeLogWindow log;

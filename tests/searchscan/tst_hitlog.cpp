@@ -287,6 +287,29 @@ private Q_SLOTS:
         QVERIFY(!f.Pages->HitKeeper()->LogFile().IsOpen());
     }
 
+    void ResetFlagsAndAClosedLinkStopLogging_data() {
+        QTest::addColumn<bool>("resetFlags");
+        QTest::newRow("Reset Flags") << true;
+        QTest::newRow("link closed") << false;
+    }
+    void ResetFlagsAndAClosedLinkStopLogging() {
+        QFETCH(bool, resetFlags);
+        TSearchScanFixture f;
+        QTemporaryDir dir;
+        QVERIFY(OpenLoggingOnBank(f, dir.filePath(u"hits.csv"_s)));
+        if (resetFlags) {
+            f.Answers->ConfirmAnswer = true;
+            f.Find<QAction>(u"ResetFlags1"_s)->trigger();
+        } else {
+            f.Find<QPushButton>(u"OpenPortButton"_s)->click();
+            QVERIFY(!f.Form->Driver()->Connected());
+        }
+        QVERIFY(!f.Pages->HitKeeper()->LogFile().IsOpen());
+        QVERIFY(!LogItem(f)->isChecked());
+        QCOMPARE(LogItem(f)->text(), u"Log to File"_s);
+        QVERIFY(W(f).StatusBar3->text().isEmpty());
+    }
+
     void AFileThatCannotBeCreatedIsToldAndNotChecked() {
         TSearchScanFixture f;
         QTemporaryDir dir;

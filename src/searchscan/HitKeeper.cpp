@@ -64,7 +64,13 @@ void THitKeeper::Attach(TSearchPageController* search, TScanPageController* scan
     TMainForm& form = *FContext.Form;
     if (QMenu* file = FileMenu(form)) {
         // Above the separator that sets "Exit" apart.
-        QAction* before = file->actions().value(file->actions().size() - 2);
+        const QList<QAction*> items = file->actions();
+        qsizetype at = items.size();
+        while (at > 0 && items[at - 1]->objectName() != u"FileExitItem"_s)
+            --at;
+        if (at > 1 && items[at - 2]->isSeparator())
+            --at;
+        QAction* before = at > 0 ? items[at - 1] : nullptr;
         FLogtofile1 = new QAction(kLogToFileCaption, file);
         FLogtofile1->setObjectName(u"Logtofile1"_s);
         FLogtofile1->setCheckable(true);

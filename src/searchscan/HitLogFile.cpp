@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {

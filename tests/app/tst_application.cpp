@@ -142,7 +142,12 @@ private Q_SLOTS:
         auto* box = form->findChild<QLineEdit*>(u"EditVcoB"_s);
         QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 128, 0));
 
+        QTemporaryDir dir;
+        THitLogFile& hitLog = FApp.SearchScan()->HitKeeper()->LogFile();
+        QVERIFY(hitLog.Open(dir.filePath(u"hits.csv"_s)));
+
         FApp.HandleUnexpectedError(u"Something broke"_s);
+        QVERIFY2(!hitLog.IsOpen(), "the error handler stops the hit log");
         QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 0, 0));
         QVERIFY(FApp.Messages()->Text().contains(u"Something broke\r\nAppliction.OnException."_s));
     }

@@ -1,12 +1,15 @@
 #include "KovelaApplication.h"
 
 #include "LogWindowController.h"
+#include "TableView.h"
+#include "UnitLog.h"
 
 #include "AR5000.h"
 #include "BaudRateForm.h"
 #include "CommsForm.h"
 #include "DataUnit1.h"
 #include "ErrorInfoMessageForm.h"
+#include "HitKeeper.h"
 #include "LinkController.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -124,6 +127,17 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     FSearchScan->ScanPage()->SetClearAllSelectScanFlags([this] { FMemForm->ClearAllSelectScan(); });
     // The log window is made when the main window's log button asks for it.
     FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
+    // Search hits logged into the log window's table while one is open.
+    FSearchScan->HitKeeper()->SetAutoLogTarget({
+        [this] { return FLogWindow->FormLog() != nullptr; },
+        [this] { return FLogWindow->FormLog() && FLogWindow->FormLog()->QLog().Active(); },
+        [this] { FLogWindow->FormLog()->ChooseSearchLogCategory(); },
+        [this](const TAutoLogEntry& e) {
+            FLogWindow->FormLog()->AddEntry(e.FreqText, e.ModeText, e.Stadj, e.Level, e.Squelch,
+                                            e.AntText, e.StepText, e.BwText);
+        },
+        [this](bool on) { FLogWindow->FormLog()->setEnabled(on); },
+    });
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {
@@ -229,6 +243,8 @@ void TKovelaApplication::HandleUnexpectedError(const QString& description) {
     if (!FMainForm)
         return;
     FMainForm->setEnabled(true);
+    if (FSearchScan && FSearchScan->HitKeeper())
+        FSearchScan->HitKeeper()->StopLogging();
     if (!FMainForm->Driver()->Connected()) {
         FMainForm->Link()->ApplyClosedState();
         FMainForm->MainSheet()->VfoPanel()->ResetPanelColours();

@@ -42,6 +42,9 @@ public:
     TErrorInfoMessageForm* Messages() const { return FMessages.get(); }
     TDataModule1* DataModule() const { return FDataModule.get(); }
     TMemForm* MemForm() const { return FMemForm.get(); }
+    class TSearchScan* SearchScan() const {
+        return FSearchScan;
+    }
     qint64 SplashWaitMs() const { return FSplashWaitMs; }
 
     // The last line of defence: an error that escaped an event handler is shown, and the

@@ -163,6 +163,21 @@ bool TDataModule1::BlankMemoryRow() {
     return true;
 }
 
+bool TDataModule1::BlankChannels(const QString& first, const QString& last) {
+    QStringList assignments;
+    for (const char* field : kBlankOrder)
+        assignments << QString::fromLatin1(field) + u" = NULL"_s;
+    TTransaction transaction(FEngine);
+    if (!transaction.Started())
+        return Fail(FEngine.LastError());
+    if (!FEngine.Execute(u"UPDATE "_s + ViewState.CurrentTable + u" SET "_s +
+                             assignments.join(u", "_s) + u" WHERE MEM >= ? AND MEM <= ?"_s,
+                         {first, last}) ||
+        !transaction.Commit())
+        return Fail(FEngine.LastError());
+    return ReopenKeepingRow();
+}
+
 bool TDataModule1::StoreField(QStringView field, const QVariant& value) {
     if (!FMemQuery1.Edit())
         return Fail(FMemQuery1.LastError());

@@ -48,6 +48,9 @@ public:
     bool ReopenMemoryView(const QString& sql);
     // Sets every field of the current row but MEM to Null.
     bool BlankMemoryRow();
+    // Sets every field but MEM to Null on the table's channels first..last (three digits), all
+    // in one transaction whatever rows the view shows; the view is read again afterwards.
+    bool BlankChannels(const QString& first, const QString& last);
     // Sets one field of the current row and stores the row; a row that cannot be stored is left
     // as it was.
     bool StoreField(QStringView field, const QVariant& value);

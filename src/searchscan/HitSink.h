@@ -17,8 +17,8 @@ enum class THitSource { ProgramSearch, BankScan, SelectScan, VfoSearch };
 
 // Where the pages hand every hit on: the hit log file, auto-store, auto-logging to the log
 // table, pass lists, WAV recording and priority watching are built on top of this. The pages
-// call it at the points where those features act; until they exist the calls go to
-// TNoHitSink, which does nothing.
+// call it at the points where those features act. THitKeeper keeps the hit log, auto-store and
+// auto-logging; TNoHitSink does nothing.
 class THitSink {
 public:
     virtual ~THitSink() = default;

@@ -96,3 +96,7 @@ QString TDataModuleScanTable::ActiveFilter() const {
     const TTableView& view = FData.MemQuery1();
     return view.Filtered() ? view.Filter() : QString();
 }
+
+bool TDataModuleScanTable::BlankChannels(int first, int last) {
+    return FData.BlankChannels(FormatMemNumber(first), FormatMemNumber(last));
+}

@@ -37,6 +37,9 @@ public:
     virtual bool SetChannelFlag(int channel, const QString& field) = 0;
     // The view's filter condition while filtering is on, else empty.
     virtual QString ActiveFilter() const = 0;
+    // Empties channels first..last of the table, whatever rows the view shows; the view is read
+    // again. False (already reported) when the table refused.
+    virtual bool BlankChannels(int first, int last) = 0;
 };
 
 // No memory table: nothing is found, nothing is marked.
@@ -49,6 +52,7 @@ public:
     void EndLookups() override {}
     bool SetChannelFlag(int, const QString&) override { return false; }
     QString ActiveFilter() const override { return {}; }
+    bool BlankChannels(int, int) override { return true; }
 };
 
 // The look-up filter of one bank; a bank outside 0..9 gives none. MEM is a text column, so the
@@ -67,6 +71,7 @@ public:
     void EndLookups() override;
     bool SetChannelFlag(int channel, const QString& field) override;
     QString ActiveFilter() const override;
+    bool BlankChannels(int first, int last) override;
 
 private:
     TDataModule1& FData;

@@ -150,8 +150,6 @@ void TSearchPageController::Wire() {
     }
     connect(w.CyberScanCheckBox2, &QCheckBox::clicked, this,
             [this](bool checked) { FContext.Driver->SetCyberScan(checked ? 1 : 0); });
-    connect(w.AutoStoreCheckBox, &QCheckBox::clicked, this,
-            [this](bool checked) { FContext.Driver->SetAutoStore(checked ? 1 : 0); });
 
     new TNumericKeys(w.SquelchForSearchEdit, TNumericKeys::TKind::Integer,
                      [this] { SquelchEdited(); });

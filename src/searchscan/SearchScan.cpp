@@ -1,6 +1,7 @@
 #include "SearchScan.h"
 
 #include "AR5000.h"
+#include "HitKeeper.h"
 #include "LinkController.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -35,12 +36,17 @@ QMenu* MenuTitled(TMainForm& form, const QString& title) {
 TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> table,
                          std::unique_ptr<THitSink> hits)
     : QObject(&form)
-    , FHits(hits ? std::move(hits) : std::make_unique<TNoHitSink>())
+    , FHits(std::move(hits))
     , FTable(table ? std::move(table) : std::make_unique<TNoScanMemoryTable>()) {
     FContext.Form = &form;
     FContext.Sheet = form.MainSheet();
     FContext.Driver = form.Driver();
     FContext.RunFlags = &form.RunFlags();
+    if (!FHits) {
+        auto keeper = std::make_unique<THitKeeper>(FContext, *FTable);
+        FHitKeeper = keeper.get();
+        FHits = std::move(keeper);
+    }
     FContext.Hits = FHits.get();
     FRun = new TRunControls(FContext, this);
     FSearchPage = new TSearchPageController(form.findChild<QWidget*>(u"FSearchSheet"_s), FContext,
@@ -94,6 +100,11 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     connect(form.Link(), &TLinkController::LinkClosed, FScanPage, &TScanPageController::LinkGone);
     connect(form.Driver(), &TAR5000::LinkLost, FVfoSearch, &TVfoSearchController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FVfoSearch, &TVfoSearchController::LinkGone);
+    // Last, so that a run ended by a closed link writes its stop line before the log closes.
+    if (FHitKeeper) {
+        FHitKeeper->Attach(FSearchPage, FScanPage);
+        connect(FRun, &TRunControls::FlagsReset, FHitKeeper, &THitKeeper::ResetFlags);
+    }
 }
 
 TSearchScan::~TSearchScan() = default;

@@ -12,6 +12,7 @@ class QAction;
 class TMainForm;
 class TScanPageController;
 class TSearchPageController;
+class THitKeeper;
 class TVfoSearchController;
 
 // The search and scan pages of the main window, made by the application once the main window
@@ -22,7 +23,7 @@ class TSearchScan : public QObject {
 
 public:
     // `table` is where scan stops are looked up (none when null); `hits` receives every hit
-    // (TNoHitSink when null).
+    // (the hit log, auto-store and auto-logging of THitKeeper when null).
     explicit TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> table = nullptr,
                          std::unique_ptr<THitSink> hits = nullptr);
     ~TSearchScan() override;
@@ -33,6 +34,8 @@ public:
     TScanMemoryTable& ScanTable() const { return *FTable; }
     TVfoSearchController* VfoSearch() const { return FVfoSearch; }
     THitSink& Hits() const { return *FHits; }
+    // The hit log, auto-store and auto-logging; null when another sink was given.
+    THitKeeper* HitKeeper() const { return FHitKeeper; }
 
 private:
     std::unique_ptr<THitSink> FHits;
@@ -43,4 +46,5 @@ private:
     TScanPageController* FScanPage = nullptr;
     TVfoSearchController* FVfoSearch = nullptr;
     QAction* FResetFlags = nullptr;
+    THitKeeper* FHitKeeper = nullptr;
 };

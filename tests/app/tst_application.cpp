@@ -4,20 +4,28 @@
 #include "AR5000.h"
 #include "DataUnit1.h"
 #include "ErrorInfoMessageForm.h"
+#include "HitKeeper.h"
 #include "IniFile.h"
 #include "KovelaApplication.h"
+#include "LogTable.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemForm.h"
 #include "ProgramFolder.h"
+#include "SearchPage.h"
+#include "SearchScan.h"
 #include "Simulator.h"
+#include "TableView.h"
+#include "UnitLog.h"
 #include "VfoPanelController.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <QTest>
 #include <QTimer>
@@ -71,6 +79,61 @@ private Q_SLOTS:
                  QStringList{u"Clear ALL Select Scan Flags?\r\nAre you sure?"_s});
     }
 
+    // Auto-logging reaches the real log window: offered once a table is open there, the window
+    // disabled for the run, one row per frequency, the window back at the stop.
+    void searchHitsGoToTheOpenLogTable() {
+        auto scripted = std::make_unique<TScriptedPrompt>();
+        auto previous = SetPrompt(std::move(scripted));
+        const auto restore = qScopeGuard([&previous] { SetPrompt(std::move(previous)); });
+        TMainForm* form = FApp.MainForm();
+        form->findChild<QPushButton*>(u"LogTableButton"_s)->click();
+        TFormLog* log = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<TFormLog*>(window))
+                log = found;
+        }
+        QVERIFY(log);
+        const auto closeLog = qScopeGuard([log] { log->close(); });
+        THitKeeper* keeper = FApp.SearchScan()->HitKeeper();
+        const TSearchPageWidgets& w = FApp.SearchScan()->SearchPage()->Widgets();
+        QAction* item = w.AutoLogtoLogtable1;
+        Q_EMIT w.PopupMenuSearchRecordToWav->aboutToShow();
+        QVERIFY2(!item->isEnabled(), "no table is open yet");
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Hits_Kv7.DB"_s);
+        QString error;
+        QVERIFY2(CreateLogTable(log->Engine(), path, error), qPrintable(error));
+        log->OpenLogTable(path);
+        QVERIFY(log->QLog().Active());
+        Q_EMIT w.PopupMenuSearchRecordToWav->aboutToShow();
+        QVERIFY(item->isEnabled());
+        item->trigger();
+        QVERIFY(item->isChecked());
+
+        // The category question is the log window's own modal dialog: it is cancelled.
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        cancel.start(10);
+        keeper->RunStarted(THitSource::ProgramSearch, 0);
+        cancel.stop();
+        QVERIFY(!log->isEnabled());
+        THit hit;
+        hit.Record.Freq = 145.5;
+        hit.Record.Level = u"120"_s;
+        hit.Level = 120;
+        w.AutoSDisplayEdit->setText(u"  145.500000"_s);
+        keeper->HitShown(THitSource::ProgramSearch, hit);
+        keeper->HitShown(THitSource::ProgramSearch, hit);
+        keeper->HitShown(THitSource::BankScan, hit);
+        QCOMPARE(log->QLog().RecordCount(), 1);
+        keeper->RunStopped(THitSource::ProgramSearch);
+        QVERIFY(log->isEnabled());
+    }
+
     void unexpectedErrorWithTheLinkClosed() {
         TMainForm* form = FApp.MainForm();
         form->findChild<QPushButton*>(u"OpenPortButton"_s)->click();
@@ -79,7 +142,12 @@ private Q_SLOTS:
         auto* box = form->findChild<QLineEdit*>(u"EditVcoB"_s);
         QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 128, 0));
 
+        QTemporaryDir dir;
+        THitLogFile& hitLog = FApp.SearchScan()->HitKeeper()->LogFile();
+        QVERIFY(hitLog.Open(dir.filePath(u"hits.csv"_s)));
+
         FApp.HandleUnexpectedError(u"Something broke"_s);
+        QVERIFY2(!hitLog.IsOpen(), "the error handler stops the hit log");
         QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 0, 0));
         QVERIFY(FApp.Messages()->Text().contains(u"Something broke\r\nAppliction.OnException."_s));
     }

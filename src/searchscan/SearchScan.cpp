@@ -5,6 +5,7 @@
 #include "Main.h"
 #include "MainSheet.h"
 #include "PageController.h"
+#include "PriorityPage.h"
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "SearchPage.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int kScanPage = 1;
 constexpr int kSearchPage = 2;
+constexpr int kPriorityPage = 3;
 
 QMenu* MenuTitled(TMainForm& form, const QString& title) {
     for (QAction* action : form.menuBar()->actions()) {
@@ -48,6 +50,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     FScanPage = new TScanPageController(form.findChild<QWidget*>(u"MemSheet"_s), FContext, FRun,
                                         *FTable, this);
     FVfoSearch = new TVfoSearchController(FContext, this);
+    FPriority =
+        new TPriorityController(form.findChild<QWidget*>(u"PrioritySheet"_s), FContext, this);
 
     if (QMenu* tools = MenuTitled(form, u"&Tools"_s)) {
         FResetFlags = tools->addAction(u"Reset Flags"_s);
@@ -66,6 +70,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
             FSearchPage->RefreshSearchPage();
         else if (page == kScanPage)
             FScanPage->LoadScanGroup(true);
+        else if (page == kPriorityPage)
+            FPriority->PageEntered();
     });
     connect(form.MainSheet()->Tuning(), &TTuningController::PageNudgeRequested, this,
             [this](int page, bool up) {
@@ -86,6 +92,10 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
             &TScanPageController::LoadScanBank);
     connect(form.Link(), &TLinkController::LinkClosing, FScanPage,
             &TScanPageController::SaveScanBank);
+    connect(form.Link(), &TLinkController::LinkOpened, FPriority,
+            &TPriorityController::LoadPrioritySettings);
+    connect(form.Link(), &TLinkController::LinkClosing, FPriority,
+            &TPriorityController::SavePrioritySettings);
     // A lost or closed link ends a run where it stands: nothing more can be sent.
     connect(form.Driver(), &TAR5000::LinkLost, FSearchPage, &TSearchPageController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FSearchPage,
@@ -94,6 +104,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     connect(form.Link(), &TLinkController::LinkClosed, FScanPage, &TScanPageController::LinkGone);
     connect(form.Driver(), &TAR5000::LinkLost, FVfoSearch, &TVfoSearchController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FVfoSearch, &TVfoSearchController::LinkGone);
+    connect(form.Driver(), &TAR5000::LinkLost, FPriority, &TPriorityController::LinkGone);
+    connect(form.Link(), &TLinkController::LinkClosed, FPriority, &TPriorityController::LinkGone);
 }
 
 TSearchScan::~TSearchScan() = default;

@@ -10,6 +10,7 @@
 
 class QAction;
 class TMainForm;
+class TPriorityController;
 class TScanPageController;
 class TSearchPageController;
 class TVfoSearchController;
@@ -32,6 +33,7 @@ public:
     TScanPageController* ScanPage() const { return FScanPage; }
     TScanMemoryTable& ScanTable() const { return *FTable; }
     TVfoSearchController* VfoSearch() const { return FVfoSearch; }
+    TPriorityController* Priority() const { return FPriority; }
     THitSink& Hits() const { return *FHits; }
 
 private:
@@ -42,5 +44,6 @@ private:
     TSearchPageController* FSearchPage = nullptr;
     TScanPageController* FScanPage = nullptr;
     TVfoSearchController* FVfoSearch = nullptr;
+    TPriorityController* FPriority = nullptr;
     QAction* FResetFlags = nullptr;
 };

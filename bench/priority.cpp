@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -85,8 +86,7 @@ int main(int argc, char* argv[]) {
     priority.PriorityTimer();
     const double cycleMs = static_cast<double>(cycle.nsecsElapsed()) / 1e6;
     const qint64 bytes = receiver.BytesReceived() + receiver.BytesSent() - bytesBefore;
-    const double leastMs = LineTimeMs(bytes, kBaud) +
-                           static_cast<double>(replies) * kLatencyMs +
+    const double leastMs = LineTimeMs(bytes, kBaud) + static_cast<double>(replies) * kLatencyMs +
                            static_cast<double>(std::size(kChannels)) * priority.RecallSettleMs;
 
     // The timer's own cycle, then the wait for the next one.

@@ -15,6 +15,7 @@
 #include "MainSheet.h"
 #include "MemForm.h"
 #include "MemFormLink.h"
+#include "PriorityPage.h"
 #include "ProgramFolder.h"
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
@@ -125,6 +126,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
                                         *FDataModule, [this] { FMemForm->ShowAllMemories(); }));
     // The scan page's "Clear" is the memory window's own item, question and all.
     FSearchScan->ScanPage()->SetClearAllSelectScanFlags([this] { FMemForm->ClearAllSelectScan(); });
+    FSearchScan->Priority()->SetMemoryTable(
+        std::make_unique<TDataModulePriorityTable>(*FDataModule));
     // The log window is made when the main window's log button asks for it.
     FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
     // Search hits logged into the log window's table while one is open.

@@ -47,6 +47,7 @@ constexpr TPlace kPlaces[] = {
     {u"TimerCheckBox", 4, 76, 58, 18},
     {u"FreqUpdateCheckBox", 62, 76, 50, 18},
     {u"PriorityCheckBox1", 114, 76, 32, 18},
+    {u"PriorityDisplayEdit", 148, 76, 30, 18},
     {u"SquelchLabel", 146, 95, 52, 12},
     {u"EnterEdit1", 12, 229, 121, kBoxHeight},
     {u"KeyHintF4", 134, 229, 16, kBoxHeight},
@@ -356,6 +357,9 @@ TMainSheetWidgets BuildMainSheetControls(QWidget* page) {
     w.FreqUpdateCheckBox =
         MakeCheckBox(page, u"FreqUpdateCheckBox"_s, u"Fre&q"_s, u"F12 Auto update freq display|"_s);
     w.PriorityCheckBox1 = MakeCheckBox(page, u"PriorityCheckBox1"_s, u"P"_s, u"P for Priority"_s);
+    w.PriorityDisplayEdit =
+        MakeBlackBox(page, u"PriorityDisplayEdit"_s, u"Priority Channel|"_s, true);
+    w.PriorityDisplayEdit->setFocusPolicy(Qt::NoFocus);
     MakeLabel(page, u"SquelchLabel"_s, u"Squelch"_s)->setAlignment(Qt::AlignCenter);
 
     BuildVfoRows(page, w);

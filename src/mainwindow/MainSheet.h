@@ -41,6 +41,7 @@ struct TMainSheetWidgets {
     QCheckBox* TimerCheckBox = nullptr;
     QCheckBox* FreqUpdateCheckBox = nullptr;
     QCheckBox* PriorityCheckBox1 = nullptr;
+    QLineEdit* PriorityDisplayEdit = nullptr;
 
     std::array<QLineEdit*, kVfoCount> EditVco{}; // EditVcoA..E
     TEnterEditNoMove* EnterEdit1 = nullptr;

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "MainSheet.h"
 #include "PageController.h"
+#include "PriorityPage.h"
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "SearchPage.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int kScanPage = 1;
 constexpr int kSearchPage = 2;
+constexpr int kPriorityPage = 3;
 
 QMenu* MenuTitled(TMainForm& form, const QString& title) {
     for (QAction* action : form.menuBar()->actions()) {
@@ -54,6 +56,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     FScanPage = new TScanPageController(form.findChild<QWidget*>(u"MemSheet"_s), FContext, FRun,
                                         *FTable, this);
     FVfoSearch = new TVfoSearchController(FContext, this);
+    FPriority =
+        new TPriorityController(form.findChild<QWidget*>(u"PrioritySheet"_s), FContext, this);
 
     if (QMenu* tools = MenuTitled(form, u"&Tools"_s)) {
         FResetFlags = tools->addAction(u"Reset Flags"_s);
@@ -72,6 +76,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
             FSearchPage->RefreshSearchPage();
         else if (page == kScanPage)
             FScanPage->LoadScanGroup(true);
+        else if (page == kPriorityPage)
+            FPriority->PageEntered();
     });
     connect(form.MainSheet()->Tuning(), &TTuningController::PageNudgeRequested, this,
             [this](int page, bool up) {
@@ -92,6 +98,10 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
             &TScanPageController::LoadScanBank);
     connect(form.Link(), &TLinkController::LinkClosing, FScanPage,
             &TScanPageController::SaveScanBank);
+    connect(form.Link(), &TLinkController::LinkOpened, FPriority,
+            &TPriorityController::LoadPrioritySettings);
+    connect(form.Link(), &TLinkController::LinkClosing, FPriority,
+            &TPriorityController::SavePrioritySettings);
     // A lost or closed link ends a run where it stands: nothing more can be sent.
     connect(form.Driver(), &TAR5000::LinkLost, FSearchPage, &TSearchPageController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FSearchPage,
@@ -100,6 +110,8 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     connect(form.Link(), &TLinkController::LinkClosed, FScanPage, &TScanPageController::LinkGone);
     connect(form.Driver(), &TAR5000::LinkLost, FVfoSearch, &TVfoSearchController::LinkGone);
     connect(form.Link(), &TLinkController::LinkClosed, FVfoSearch, &TVfoSearchController::LinkGone);
+    connect(form.Driver(), &TAR5000::LinkLost, FPriority, &TPriorityController::LinkGone);
+    connect(form.Link(), &TLinkController::LinkClosed, FPriority, &TPriorityController::LinkGone);
     // Last, so that a run ended by a closed link writes its stop line before the log closes.
     if (FHitKeeper) {
         FHitKeeper->Attach(FSearchPage, FScanPage);

@@ -10,6 +10,7 @@
 
 class QAction;
 class TMainForm;
+class TPriorityController;
 class TScanPageController;
 class TSearchPageController;
 class THitKeeper;
@@ -33,6 +34,7 @@ public:
     TScanPageController* ScanPage() const { return FScanPage; }
     TScanMemoryTable& ScanTable() const { return *FTable; }
     TVfoSearchController* VfoSearch() const { return FVfoSearch; }
+    TPriorityController* Priority() const { return FPriority; }
     THitSink& Hits() const { return *FHits; }
     // The hit log, auto-store and auto-logging; null when another sink was given.
     THitKeeper* HitKeeper() const { return FHitKeeper; }
@@ -45,6 +47,7 @@ private:
     TSearchPageController* FSearchPage = nullptr;
     TScanPageController* FScanPage = nullptr;
     TVfoSearchController* FVfoSearch = nullptr;
+    TPriorityController* FPriority = nullptr;
     QAction* FResetFlags = nullptr;
     THitKeeper* FHitKeeper = nullptr;
 };

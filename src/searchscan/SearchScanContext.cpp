@@ -118,5 +118,7 @@ bool TNumericKeys::eventFilter(QObject* watched, QEvent* event) {
     const QChar c = text.at(0);
     if (FKind == TKind::Integer)
         return c == u'+' || c == u'-' || c.isLetter();
+    if (FKind == TKind::Digits)
+        return !c.isDigit();
     return !(c.isDigit() || c == u',' || c == u'.');
 }

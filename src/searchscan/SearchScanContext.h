@@ -59,14 +59,14 @@ private:
     TSearchScanContext FContext;
 };
 
-// Keys a numeric box takes: "+", "-" and letters are dropped (or, for frequencies and steps,
-// everything but digits, ",", "." and the editing keys); Enter runs `onEnter` and goes no
-// further.
+// Keys a numeric box takes: "+", "-" and letters are dropped (for frequencies and steps,
+// everything but digits, ",", "." and the editing keys; for plain counts everything but digits
+// and the editing keys); Enter runs `onEnter` (when given) and goes no further.
 class TNumericKeys : public QObject {
     Q_OBJECT
 
 public:
-    enum class TKind { Integer, Decimal };
+    enum class TKind { Integer, Decimal, Digits };
     TNumericKeys(QLineEdit* box, TKind kind, std::function<void()> onEnter);
 
 protected:

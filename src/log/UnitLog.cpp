@@ -53,6 +53,7 @@ constexpr int kRecentMax = 9;
 constexpr int kNotesHintMs = 2000;
 constexpr int kNotesHintWidth = 200;
 constexpr int kLocateRowsMax = 2000;
+constexpr int kHitRepaintMs = 250;
 const QString kLogFilter = u"Log Files (*_Kv7.DB)"_s;
 
 // The fields of the log table and the calculated columns, as the model numbers them.
@@ -206,6 +207,13 @@ TFormLog::TFormLog(TMainForm& main, QWidget* parent)
     FNotesHintTimer->setInterval(kNotesHintMs);
     connect(FNotesHintTimer, &QTimer::timeout, NotesHint, &QWidget::hide);
     // Actions follow the link and the view as the program idles.
+    FHitRepaintTimer = new QTimer(this);
+    FHitRepaintTimer->setSingleShot(true);
+    FHitRepaintTimer->setInterval(kHitRepaintMs);
+    connect(FHitRepaintTimer, &QTimer::timeout, this, [this] {
+        FGrid->viewport()->setUpdatesEnabled(true);
+        ShowLogStatus();
+    });
     FIdleTimer = new QTimer(this);
     FIdleTimer->setInterval(250);
     connect(FIdleTimer, &QTimer::timeout, this, &TFormLog::UpdateActions);
@@ -853,7 +861,12 @@ void TFormLog::AddEntry(const QString& freqText, const QString& modeText, bool s
         return;
     }
     FEngine->Flush();
-    ShowLogStatus();
+    // Hits can come many times a second: the grid and the status bar are brought up to date a
+    // few times a second instead of after every row.
+    if (!FHitRepaintTimer->isActive()) {
+        FGrid->viewport()->setUpdatesEnabled(false);
+        FHitRepaintTimer->start();
+    }
 }
 
 void TFormLog::FindCurrent(bool on) {

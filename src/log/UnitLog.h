@@ -124,6 +124,7 @@ private:
     QMenu* FRecentMenu = nullptr;
     QMenu* FGridMenu = nullptr;
     QTimer* FIdleTimer = nullptr;
+    QTimer* FHitRepaintTimer = nullptr;
     QTimer* FNotesHintTimer = nullptr;
     QLabel* NotesHint = nullptr;
 

@@ -37,8 +37,7 @@ QString SubSelectsFileFor(const QString& logTablePath) {
 bool EnsureCategoryTable(TTableEngine& engine, const QString& path, QString& error) {
     if (QFileInfo::exists(path))
         return true;
-    const QFileInfo info(path);
-    const QString partial = info.absolutePath() + u"/.creating-"_s + info.fileName();
+    const QString partial = CreationPath(path);
     // What an interrupted creation left is thrown away.
     engine.CloseTableFile(partial);
     QFile::remove(partial);

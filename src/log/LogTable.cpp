@@ -38,13 +38,6 @@ QString IndexStatement(QStringView index, const QString& path, QStringView colum
            column.toString() + u')';
 }
 
-// A file built beside the table and put in its place once complete, so that a crash never
-// leaves a table without its indexes.
-QString PartialPath(const QString& path) {
-    const QFileInfo info(path);
-    return info.absolutePath() + u"/.creating-"_s + info.fileName();
-}
-
 bool EndsWithDb(const QString& path) {
     return QFileInfo(path).suffix().compare(u"DB"_s, Qt::CaseInsensitive) == 0;
 }
@@ -113,6 +106,12 @@ QString ListText(const auto& list) {
 }
 
 } // namespace
+
+QString CreationPath(const QString& path) {
+    // Put in its place once complete, so a crash never leaves a table without its indexes.
+    const QFileInfo info(path);
+    return info.absolutePath() + u"/.creating-"_s + info.fileName();
+}
 
 QString LogSideFile(const QString& logPath, QStringView replacement) {
     return (EndsWithDb(logPath) ? logPath.chopped(3) : logPath) + replacement.toString();
@@ -189,7 +188,7 @@ bool EnsureLogIndexes(TTableEngine& engine, const QString& path, QString& error)
 }
 
 bool CreateLogTable(TTableEngine& engine, const QString& path, QString& error) {
-    const QString partial = PartialPath(path);
+    const QString partial = CreationPath(path);
     engine.CloseTableFile(partial);
     QFile::remove(partial);
     const bool ok = engine.Execute(CreateStatement(partial)) &&

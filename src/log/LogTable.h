@@ -37,6 +37,9 @@ QString OpenLogTableRefusal(const QString& path);
 // Why a chosen file cannot be deleted while `openPath` is open; empty when it can.
 QString DeleteLogTableRefusal(const QString& path, const QString& openPath);
 
+// Where a table file is built before it is renamed into place: hidden, beside it.
+QString CreationPath(const QString& path);
+
 // Creates the log table with its indexes (frequency, time, date, and signal for its sort): all
 // of it or nothing.
 bool CreateLogTable(TTableEngine& engine, const QString& path, QString& error);

@@ -34,14 +34,6 @@ const QString kDefaultLogName = u"Kovela.csv"_s;
 constexpr int kFirstAutoStoreChannel = 0;
 constexpr int kLastAutoStoreChannel = 99;
 
-QMenu* FileMenu(TMainForm& form) {
-    for (QAction* action : form.menuBar()->actions()) {
-        if (action->text() == u"&File"_s)
-            return action->menu();
-    }
-    return nullptr;
-}
-
 } // namespace
 
 THitKeeper::THitKeeper(const TSearchScanContext& context, TScanMemoryTable& table)
@@ -62,7 +54,7 @@ void THitKeeper::Attach(TSearchPageController* search, TScanPageController* scan
     FSearchStatus = search->Widgets().StatusBar3;
     FScanStatus = scan->Widgets().StatusBar2;
     TMainForm& form = *FContext.Form;
-    if (QMenu* file = FileMenu(form)) {
+    if (QMenu* file = MainMenuTitled(form, u"&File"_s)) {
         // Above the separator that sets "Exit" apart.
         const QList<QAction*> items = file->actions();
         qsizetype at = items.size();

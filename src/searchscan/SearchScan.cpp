@@ -25,14 +25,6 @@ constexpr int kScanPage = 1;
 constexpr int kSearchPage = 2;
 constexpr int kPriorityPage = 3;
 
-QMenu* MenuTitled(TMainForm& form, const QString& title) {
-    for (QAction* action : form.menuBar()->actions()) {
-        if (action->text() == title)
-            return action->menu();
-    }
-    return nullptr;
-}
-
 } // namespace
 
 TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> table,
@@ -59,7 +51,7 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     FPriority =
         new TPriorityController(form.findChild<QWidget*>(u"PrioritySheet"_s), FContext, this);
 
-    if (QMenu* tools = MenuTitled(form, u"&Tools"_s)) {
+    if (QMenu* tools = MainMenuTitled(form, u"&Tools"_s)) {
         FResetFlags = tools->addAction(u"Reset Flags"_s);
         FResetFlags->setObjectName(u"ResetFlags1"_s);
         FResetFlags->setStatusTip(u"If timout due to bad comms"_s);

@@ -122,3 +122,11 @@ bool TNumericKeys::eventFilter(QObject* watched, QEvent* event) {
         return !c.isDigit();
     return !(c.isDigit() || c == u',' || c == u'.');
 }
+
+QMenu* MainMenuTitled(TMainForm& form, const QString& title) {
+    for (QAction* action : form.menuBar()->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QMenu;
 class TAR5000;
 class TMainForm;
 class TMainSheet;
@@ -17,6 +18,9 @@ class TMemoryWindowLink;
 
 // What every search and scan page is given: the main window and its Main page (through their
 // controllers), the run flags and where hits go.
+// The main window's menu with this title ("&File", "&Tools"); null when there is none.
+QMenu* MainMenuTitled(TMainForm& form, const QString& title);
+
 struct TSearchScanContext {
     TMainForm* Form = nullptr;
     TMainSheet* Sheet = nullptr;

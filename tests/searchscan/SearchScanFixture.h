@@ -11,6 +11,30 @@
 #include <QTabWidget>
 
 // Moves to a page as the user does, and waits until its set-up is over.
+// Search bank 5 ("TWOM") spans 145.000 to 145.100 MHz in 12.5 kHz steps; two carriers sit in it.
+inline constexpr int kTwoCarrierBank = 5;
+inline const QList<qint64> kTwoCarriersHz = {145'025'000, 145'075'000};
+
+inline void PrepareTwoCarrierBand(TSimReceiver& receiver) {
+    TSearchList list;
+    list.Bank = kTwoCarrierBank;
+    list.Lower = 145.0;
+    list.Upper = 145.1;
+    list.Step = QStringLiteral("12.500");
+    list.Text = QStringLiteral("TWOM");
+    receiver.SetSearchBank(list, 3);
+    QList<TSimSignal> signals;
+    for (const qint64 hz : kTwoCarriersHz) {
+        TSimSignal signal;
+        signal.FreqHz = hz;
+        signal.WidthHz = 5000;
+        signal.PeakLevel = 200;
+        signals << signal;
+    }
+    receiver.Band().SetSignals(signals);
+    receiver.Band().SetNoiseFloor(20);
+}
+
 inline void ShowPage(TPanelFixture& f, int index) {
     auto* pages = f.Find<QTabWidget>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(index);

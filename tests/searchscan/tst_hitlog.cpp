@@ -27,7 +27,7 @@ namespace {
 constexpr int kMainPage = 0;
 constexpr int kScanPage = 1;
 constexpr int kSearchPage = 2;
-constexpr int kBank = 5;
+constexpr int kBank = kTwoCarrierBank;
 
 // 10:03:07.045 on 8 March 2009.
 const QDateTime kAt(QDate(2009, 3, 8), QTime(10, 3, 7, 45));
@@ -56,27 +56,6 @@ QStringList ReadLines(const QString& path) {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-// Bank 5 spans 145.000 to 145.100 MHz in 12.5 kHz steps; two carriers sit in it.
-void PrepareBand(TSimReceiver& receiver) {
-    TSearchList list;
-    list.Bank = kBank;
-    list.Lower = 145.0;
-    list.Upper = 145.1;
-    list.Step = u"12.500"_s;
-    list.Text = u"TWOM"_s;
-    receiver.SetSearchBank(list, 3);
-    QList<TSimSignal> signals;
-    for (const qint64 hz : {145'025'000, 145'075'000}) {
-        TSimSignal signal;
-        signal.FreqHz = hz;
-        signal.WidthHz = 5000;
-        signal.PeakLevel = 200;
-        signals << signal;
-    }
-    receiver.Band().SetSignals(signals);
-    receiver.Band().SetNoiseFloor(20);
 }
 
 // Flooded hits stop on every step of bank 5, whatever the band holds there.
@@ -114,7 +93,7 @@ private:
 
     // The search page shown with bank 5 read into the editor.
     static bool ShowBank(TSearchScanFixture& f) {
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         if (!f.Open())
             return false;
         f.ShowPage(kSearchPage);

@@ -19,30 +19,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kSearchPage = 2;
-constexpr int kBank = 5;
-
-// Bank 5 spans 145.000 to 145.100 MHz in 12.5 kHz steps; two carriers sit in it.
-const QList<qint64> kCarriersHz = {145'025'000, 145'075'000};
-
-void PrepareBand(TSimReceiver& receiver) {
-    TSearchList list;
-    list.Bank = kBank;
-    list.Lower = 145.0;
-    list.Upper = 145.1;
-    list.Step = u"12.500"_s;
-    list.Text = u"TWOM"_s;
-    receiver.SetSearchBank(list, 3);
-    QList<TSimSignal> signals;
-    for (const qint64 hz : kCarriersHz) {
-        TSimSignal signal;
-        signal.FreqHz = hz;
-        signal.WidthHz = 5000;
-        signal.PeakLevel = 200;
-        signals << signal;
-    }
-    receiver.Band().SetSignals(signals);
-    receiver.Band().SetNoiseFloor(20);
-}
+constexpr int kBank = kTwoCarrierBank;
 
 bool IsSetter(const QString& line) {
     // Reads are the bare mnemonic or a bank number to read; everything else changes the receiver.
@@ -69,7 +46,7 @@ private:
 
     // The page shown with bank 5 read into the editor; what was sent so far forgotten.
     static bool OpenOnBank(TSearchScanFixture& f) {
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         if (!f.Open())
             return false;
         f.ShowPage(kSearchPage);
@@ -85,7 +62,7 @@ private Q_SLOTS:
 
     void ShowingThePageSendsOnlyReads() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         // Every control the read sets differs from its default, so that any change signal that
         // sends would be seen.
         TSimSettings settings = f.Receiver.Settings();
@@ -129,7 +106,7 @@ private Q_SLOTS:
     void BankTabReadsTheBankAndReturnsToTheBox() {
         QFETCH(bool, memory);
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         QVERIFY(f.Open());
         if (memory) {
             f.Sheet().VfoPanel()->ClickBox(u'M');
@@ -169,7 +146,7 @@ private Q_SLOTS:
 
     void HoldFromTheGroupAndBack() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         TSearchGroupDat group = f.Receiver.SearchGroup(0);
         group.Delay = kSearchDelayHold;
         f.Receiver.SetSearchGroup(group);
@@ -187,7 +164,7 @@ private Q_SLOTS:
 
     void GroupEditsSendOnEnterOnly() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         QVERIFY(f.Open());
         f.ShowPage(kSearchPage);
         f.TakeSent();
@@ -284,7 +261,7 @@ private Q_SLOTS:
 
     void PauseThenStopRestoresTheGroupFirst() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         QVERIFY(f.Open());
         f.ShowPage(kSearchPage);
         W(f).UpDownSB->SetPosition(40);
@@ -303,7 +280,7 @@ private Q_SLOTS:
 
     void DraggingAHitPausesThenStops() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         QVERIFY(f.Open());
         f.ShowPage(kSearchPage);
         W(f).StartSearchMyBitButton->click();
@@ -318,7 +295,7 @@ private Q_SLOTS:
 
     void BankReportsMarkTheBankSearched() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         QVERIFY(f.Open());
         f.ShowPage(kSearchPage);
         W(f).StartSearchMyBitButton->click();
@@ -333,7 +310,7 @@ private Q_SLOTS:
 
     void LostLinkEndsTheSearch() {
         TSearchScanFixture f;
-        PrepareBand(f.Receiver);
+        PrepareTwoCarrierBand(f.Receiver);
         QVERIFY(f.Open());
         f.ShowPage(kSearchPage);
         W(f).StartSearchMyBitButton->click();

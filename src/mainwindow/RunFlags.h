@@ -6,4 +6,7 @@ struct TRunFlags {
     bool ScanRunning = false;
     bool SelectScanRunning = false;
     bool PriorityCheckBusy = false;
+    // The spectrum window's sweep holds the receiver in a VFO search of its own; the VFO pass
+    // list is then read-only.
+    bool SweepRunning = false;
 };

@@ -54,6 +54,8 @@ public:
 
     QPushButton* VfoSearchButton() const { return FButton; }
     QPushButton* AddVfoPassFreqButton() const { return FAddPass; }
+    // "Vfo Search Options" and "Show Vfo Pass Freqs"; the spectrum window pops it up too.
+    QMenu* VfoOptionsPopupMenu() const { return FPopup; }
     int VfoSearchSquelch = kDefaultVfoSearchSquelch;
 
     void VfoSearchButtonClick(bool down);

@@ -1,5 +1,6 @@
 #include "BaudRateForm.h"
 
+#include "HelpFile.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -8,8 +9,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +20,6 @@
 #include <QSerialPortInfo>
 #include <QStatusBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <array>
@@ -86,7 +84,7 @@ int PortFromEdit(const QLineEdit* edit, int previous) {
 TBaudRateForm::TBaudRateForm(TSettings& settings, QWidget* parent)
     : QDialog(parent)
     , FSettings(settings)
-    , FHelpFile(ProgramFile(u"Kv7Help.html"_s)) {
+    , FHelpFile(HelpFileName()) {
     setObjectName(u"BaudRateForm"_s);
     setWindowTitle(u"AR5000 Set Baud Rate"_s);
     BuildControls();
@@ -394,12 +392,5 @@ void TBaudRateForm::SetButtonClick() {
 }
 
 void TBaudRateForm::ShowHelp(int context) {
-    if (!QFileInfo::exists(FHelpFile)) {
-        Prompt().Error(windowTitle(), u"The help file %1 was not found."_s.arg(FHelpFile));
-        return;
-    }
-    QUrl url = QUrl::fromLocalFile(FHelpFile);
-    url.setFragment(QString::number(context));
-    if (!QDesktopServices::openUrl(url))
-        Prompt().Error(windowTitle(), u"The help file %1 could not be opened."_s.arg(FHelpFile));
+    ShowHelpContext(windowTitle(), context, FHelpFile);
 }

@@ -23,6 +23,7 @@
 #include "Settings.h"
 #include "SimReceiver.h"
 #include "SimTransports.h"
+#include "SpectrumController.h"
 #include "SplashForm.h"
 #include "VfoPanelController.h"
 #include "WidgetPrompt.h"
@@ -130,6 +131,14 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         std::make_unique<TDataModulePriorityTable>(*FDataModule));
     // The log window is made when the main window's log button asks for it.
     FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
+    // File, "Spec Analyser": a sweep closes the log window.
+    new TSpectrumController(
+        *FMainForm, FSearchScan,
+        [this] {
+            if (TFormLog* log = FLogWindow->FormLog(); log && log->isVisible())
+                log->close();
+        },
+        FMainForm.get());
     // Search hits logged into the log window's table while one is open.
     FSearchScan->HitKeeper()->SetAutoLogTarget({
         [this] { return FLogWindow->FormLog() != nullptr; },

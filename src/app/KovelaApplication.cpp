@@ -50,6 +50,7 @@ TKovelaApplication::TKovelaApplication(int& argc, char** argv)
 TKovelaApplication::~TKovelaApplication() {
     // Windows before the simulator they may still be talking to.
     FCommsForm.clear();
+    FSpectrum.reset();
     if (FMainForm)
         FMainForm->SetMemoryWindowLink(nullptr);
     FMemForm.reset();
@@ -132,13 +133,10 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     // The log window is made when the main window's log button asks for it.
     FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
     // File, "Spec Analyser": a sweep closes the log window.
-    new TSpectrumController(
-        *FMainForm, FSearchScan,
-        [this] {
-            if (TFormLog* log = FLogWindow->FormLog(); log && log->isVisible())
-                log->close();
-        },
-        FMainForm.get());
+    FSpectrum = std::make_unique<TSpectrumController>(*FMainForm, FSearchScan, [this] {
+        if (TFormLog* log = FLogWindow->FormLog(); log && log->isVisible())
+            log->close();
+    });
     // Search hits logged into the log window's table while one is open.
     FSearchScan->HitKeeper()->SetAutoLogTarget({
         [this] { return FLogWindow->FormLog() != nullptr; },

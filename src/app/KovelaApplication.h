@@ -16,6 +16,7 @@ class TMemForm;
 class TSimPty;
 class TSimReceiver;
 class TSplashForm;
+class TSpectrumController;
 struct TSettings;
 
 struct TStartOptions {
@@ -72,6 +73,8 @@ private:
     // Owned by the main window; gone with it.
     class TSearchScan* FSearchScan = nullptr;
     class TLogWindowController* FLogWindow = nullptr;
+    // Gone before the main window: a sweep it runs holds the main window's driver and flags.
+    std::unique_ptr<TSpectrumController> FSpectrum;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;

@@ -5,6 +5,7 @@
 #include "HelpFile.h"
 #include "IniFile.h"
 #include "Levels.h"
+#include "LinkController.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "NumberText.h"
@@ -29,8 +30,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScreen>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -84,6 +85,7 @@ constexpr std::array<TPictureFormat, 2> kPictureFormats = {{{u".BMP", "BMP"}, {u
 
 // A sweep in progress: the run flag, the driver's frequency event and the main window's
 // disabled state belong to it for exactly as long as it lives, and OnVfoData stays detached.
+// The main window must outlive it.
 class TSpecAnalyserForm::TRun {
 public:
     explicit TRun(TMainForm& main)
@@ -103,8 +105,7 @@ private:
     TVfoDataUnhooked FUnhooked;
 };
 
-TSpecAnalyserForm::TSpecAnalyserForm(TMainForm& main, TSweepNeighbours neighbours,
-                                     QWidget* parent)
+TSpecAnalyserForm::TSpecAnalyserForm(TMainForm& main, TSweepNeighbours neighbours, QWidget* parent)
     : QMainWindow(parent)
     , FMain(main)
     , FNeighbours(std::move(neighbours)) {
@@ -181,10 +182,8 @@ void TSpecAnalyserForm::BuildControls() {
         const char16_t* Hint;
     };
     const std::array<TBoxSpec, 6> boxes = {{
-        {&ShowHGraticulesCheckBox, u"ShowHGraticulesCheckBox", u"&H Grid",
-         u"Show horizontal grid"},
-        {&ShowVGraticulesCheckBox, u"ShowVGraticulesCheckBox", u"&V Grid",
-         u"Show vertical grid"},
+        {&ShowHGraticulesCheckBox, u"ShowHGraticulesCheckBox", u"&H Grid", u"Show horizontal grid"},
+        {&ShowVGraticulesCheckBox, u"ShowVGraticulesCheckBox", u"&V Grid", u"Show vertical grid"},
         {&ShowTextCheckBox, u"ShowTextCheckBox", u"&Text", u"Show frequency idents"},
         {&CyberScanCheckBox, u"CyberScanCheckBox", u"C&yber Sweep", u"AR5000 fast search"},
         {&ClearCheckBox, u"ClearCheckBox", u"&Clear 10 secs", u"Clear display every 10 seconds"},
@@ -206,6 +205,9 @@ void TSpecAnalyserForm::BuildControls() {
     CurrentFreqLabel =
         Named(ColouredLabel(readOut, u"CurrentFreqLabel"_s, QColor(0, 255, 0), u"####.######"_s),
               u"CurrentFreqLabel"_s, u"Last hit"_s);
+    // The read-out keeps its width whatever it shows, so the window does not jump about.
+    for (QLabel* label : {FreqLabel, CurrentFreqLabel})
+        label->setFixedWidth(label->fontMetrics().horizontalAdvance(u"  8888.888888 "_s));
     readOutRow->addWidget(FreqLabel);
     readOutRow->addWidget(CurrentFreqLabel);
     row->addWidget(readOut);
@@ -232,8 +234,8 @@ void TSpecAnalyserForm::BuildMenus() {
     QMenu* edit = menuBar()->addMenu(u"&Edit"_s);
     QAction* copy = Named(edit->addAction(u"Copy (Ctrl-C)"_s), u"Copy1"_s);
     edit->addSeparator();
-    QAction* defaults = Named(edit->addAction(u"Default Size / Position (Ctrl-D)"_s),
-                              u"DefaultSizePosition1"_s);
+    QAction* defaults =
+        Named(edit->addAction(u"Default Size / Position (Ctrl-D)"_s), u"DefaultSizePosition1"_s);
     connect(save, &QAction::triggered, this, &TSpecAnalyserForm::SaveImage1Click);
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(copy, &QAction::triggered, this, &TSpecAnalyserForm::Copy1Click);
@@ -250,8 +252,7 @@ void TSpecAnalyserForm::Wire() {
             &TSpecAnalyserForm::GridCheckBoxClick);
     connect(ShowVGraticulesCheckBox, &QCheckBox::clicked, this,
             &TSpecAnalyserForm::GridCheckBoxClick);
-    connect(ShowTextCheckBox, &QCheckBox::clicked, this,
-            &TSpecAnalyserForm::ShowTextCheckBoxClick);
+    connect(ShowTextCheckBox, &QCheckBox::clicked, this, &TSpecAnalyserForm::ShowTextCheckBoxClick);
     connect(CyberScanCheckBox, &QCheckBox::clicked, this,
             &TSpecAnalyserForm::CyberScanCheckBoxClick);
     connect(ClearCheckBox, &QCheckBox::clicked, this, &TSpecAnalyserForm::ClearCheckBoxClick);
@@ -260,6 +261,13 @@ void TSpecAnalyserForm::Wire() {
     connect(tmrUpdateAfterResize, &QTimer::timeout, this,
             &TSpecAnalyserForm::tmrUpdateAfterResizeTimer);
     connect(tmrCloseHintWindow, &QTimer::timeout, this, &TSpecAnalyserForm::HideReadOut);
+    // A sweep whose link is gone has nothing left to stop on the receiver.
+    const auto linkGone = [this] {
+        if (FRun)
+            StopSweep();
+    };
+    connect(FMain.Driver(), &TAR5000::LinkLost, this, linkGone);
+    connect(FMain.Link(), &TLinkController::LinkClosed, this, linkGone);
     // Keys reach the window before the focused control.
     qApp->installEventFilter(this);
 }
@@ -413,7 +421,9 @@ void TSpecAnalyserForm::StartSweep() {
     FRun = std::make_unique<TRun>(FMain);
     FPicture.ClearPicture(false);
     driver->SetLevelOutput(true);
-    driver->OnFrequency = [this](const TRxDat& rec) { SweepHit(rec); };
+    driver->OnFrequency = [this](const TRxDat& rec) {
+        SweepHit(rec);
+    };
     driver->SetSquelch(FNeighbours.VfoSearchSquelch ? FNeighbours.VfoSearchSquelch()
                                                     : kDefaultVfoSearchSquelch);
     FMain.MainSheet()->Widgets().TimerCheckBox->setChecked(false);
@@ -519,6 +529,11 @@ void TSpecAnalyserForm::HideReadOut() {
     tmrCloseHintWindow->stop();
 }
 
+void TSpecAnalyserForm::ClearReadOut() {
+    FreqLabel->clear();
+    HideReadOut();
+}
+
 void TSpecAnalyserForm::PaintBox1DblClick() {
     if (FRun)
         return;
@@ -562,9 +577,13 @@ bool TSpecAnalyserForm::eventFilter(QObject* watched, QEvent* event) {
         if (watched == PaintBox1) {
             PaintBox1MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
         } else if (watched == Panel2) {
-            FreqLabel->clear();
-            HideReadOut();
+            ClearReadOut();
         }
+        break;
+    case QEvent::Leave:
+        // The bottom panel's controls do not track the mouse: leaving the drawing is enough.
+        if (watched == PaintBox1)
+            ClearReadOut();
         break;
     case QEvent::MouseButtonDblClick:
         if (watched == PaintBox1)
@@ -618,9 +637,9 @@ void TSpecAnalyserForm::SaveImage1Click() {
         SARunSpeedButton->setChecked(false);
         SARunSpeedButtonClick(false);
     }
-    const QString fileName = Prompt().SaveFileName(
-        u"Save Image"_s, DataFolder(), u"Kv7Spectrum1.jpg"_s,
-        u"jpg Files *.jpg (*.jpg);;bmp files *.bmp (*.bmp)"_s);
+    const QString fileName =
+        Prompt().SaveFileName(u"Save Image"_s, DataFolder(), u"Kv7Spectrum1.jpg"_s,
+                              u"jpg Files *.jpg (*.jpg);;bmp files *.bmp (*.bmp)"_s);
     if (fileName.isEmpty())
         return;
     SavePicture(QFileInfo(fileName).suffix().isEmpty() ? fileName + u".jpg"_s : fileName);

@@ -86,6 +86,7 @@ private:
     void ToggleSweep();
     void PrepareOtherWindows();
     void HideReadOut();
+    void ClearReadOut();
     QRect DefaultGeometry() const;
     void Tell(const QString& text) const;
 

@@ -29,11 +29,17 @@ TSpectrumController::~TSpectrumController() {
     delete FForm.data();
 }
 
+TSpecAnalyserForm* TSpectrumController::Form() const {
+    return FForm;
+}
+
 bool TSpectrumController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &FMain && event->type() == QEvent::ChildPolished) {
         auto* child = static_cast<QChildEvent*>(event)->child();
         if (auto* dialog = qobject_cast<TSetUpVfoSearchForm*>(child)) {
-            dialog->SpectrumVisible = [form = FForm] { return form && form->isVisible(); };
+            dialog->SpectrumVisible = [form = FForm] {
+                return form && form->isVisible();
+            };
         }
     }
     return QObject::eventFilter(watched, event);
@@ -45,7 +51,9 @@ void TSpectrumController::SpecAnalyser1Click() {
         neighbours.CloseLogWindow = FCloseLogWindow;
         if (FSearchScan) {
             TVfoSearchController* vfoSearch = FSearchScan->VfoSearch();
-            neighbours.VfoSearchSquelch = [vfoSearch] { return vfoSearch->VfoSearchSquelch; };
+            neighbours.VfoSearchSquelch = [vfoSearch] {
+                return vfoSearch->VfoSearchSquelch;
+            };
             neighbours.VfoOptionsPopupMenu = vfoSearch->VfoOptionsPopupMenu();
             TPriorityController* priority = FSearchScan->Priority();
             neighbours.StopPriority = [priority] {

@@ -12,7 +12,7 @@ class TSpecAnalyserForm;
 // The main window's side of the spectrum window: File, "Spec Analyser" makes it, or brings the
 // one that is open to the front; closing frees it. The sweep reaches the priority switch, the VFO
 // search's squelch and options menu through the search pages, and the log window through
-// `closeLogWindow`.
+// `closeLogWindow`. It must go before the main window does.
 class TSpectrumController : public QObject {
     Q_OBJECT
 
@@ -22,7 +22,7 @@ public:
     ~TSpectrumController() override;
 
     // The open window, or null.
-    TSpecAnalyserForm* Form() const { return FForm; }
+    TSpecAnalyserForm* Form() const;
     void SpecAnalyser1Click();
 
 protected:

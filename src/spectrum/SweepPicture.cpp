@@ -58,8 +58,7 @@ TSweepSetUp ComputeSweepScale(double vfoAMHz, double vfoBMHz, const QString& ste
     const qint64 barWidth = RoundHalfEven(scale.StepKHz * scale.UnitsPerMHz / 1000.0);
     scale.BarWidth = barWidth <= 0 ? 2 : static_cast<int>(barWidth);
     scale.StepCount = RoundHalfEven(steps);
-    scale.UnitsPerStep =
-        scale.StepCount != 0 ? scale.StepKHz * scale.UnitsPerMHz / 1000.0 : 1.0;
+    scale.UnitsPerStep = scale.StepCount != 0 ? scale.StepKHz * scale.UnitsPerMHz / 1000.0 : 1.0;
     return {scale, {}};
 }
 
@@ -166,7 +165,8 @@ void TSweepPicture::DrawGraticules() {
     FSurface.ScaleLineWidth = false;
     if (VGrid) {
         for (qint64 i = 1; i <= FScale.StepCount; ++i) {
-            const int x = static_cast<int>(RoundHalfEven(FScale.UnitsPerStep * static_cast<double>(i)));
+            const int x =
+                static_cast<int>(RoundHalfEven(FScale.UnitsPerStep * static_cast<double>(i)));
             FSurface.MoveTo(x, 0);
             FSurface.LineTo(x, kSweepUnitsDown);
         }
@@ -186,9 +186,8 @@ void TSweepPicture::DrawLevelGrid() {
         return;
     if (FSurface.SetFont(GridLabelFont)) {
         FSurface.FontEscapement = 0;
-        FSurface.TextOut(0, kLevelGridRows.back() -
-                                FSurface.PixelsToLogicalY(kLevelGridLabelPixels),
-                         label);
+        FSurface.TextOut(
+            0, kLevelGridRows.back() - FSurface.PixelsToLogicalY(kLevelGridLabelPixels), label);
     }
     UseLabelFont();
 }
@@ -201,7 +200,7 @@ void TSweepPicture::ClearPicture(bool forgetHits) {
         FHitList.clear();
 }
 
-TReadOut TSweepPicture::ReadOut(QPoint pixel) const {
+TReadOut TSweepPicture::ReadOut(QPoint pixel) {
     TReadOut out;
     const int x = FSurface.ToLogical(pixel).x();
     out.FreqMHz = std::trunc(x / FScale.UnitsPerStep) * FScale.StepKHz / 1000.0 + FScale.SweepLow;

@@ -121,7 +121,7 @@ public:
     const std::map<QString, int>& HitList() const { return FHitList; }
     void ClearHits() { FHitList.clear(); }
 
-    TReadOut ReadOut(QPoint pixel) const;
+    TReadOut ReadOut(QPoint pixel);
 
 private:
     void UseLabelFont();

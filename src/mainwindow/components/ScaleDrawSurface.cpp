@@ -94,12 +94,14 @@ QPoint TScaleDrawSurface::ToPixels(QPoint logical) const {
             Rounded(logical.y() * static_cast<double>(FSy))};
 }
 
-QPoint TScaleDrawSurface::ToLogical(QPoint pixel) const {
+QPoint TScaleDrawSurface::ToLogical(QPoint pixel) {
+    FitToTarget();
     return {Rounded(pixel.x() / static_cast<double>(FSx)),
             Rounded(pixel.y() / static_cast<double>(FSy))};
 }
 
-int TScaleDrawSurface::PixelsToLogicalY(int pixels) const {
+int TScaleDrawSurface::PixelsToLogicalY(int pixels) {
+    FitToTarget();
     return Rounded(pixels / static_cast<double>(FSy));
 }
 
@@ -142,8 +144,13 @@ void TScaleDrawSurface::FillRect(int left, int top, int right, int bottom) {
     FitToTarget();
     const QPoint topLeft = ToPixels({left, top});
     const QPoint bottomRight = ToPixels({right, bottom});
-    const QRect rect(topLeft.x(), topLeft.y(), bottomRight.x() - topLeft.x(),
-                     bottomRight.y() - topLeft.y());
+    // Something drawn never vanishes: a rectangle narrower than a pixel still covers one.
+    const auto span = [](int from, int to, int logicalFrom, int logicalTo) {
+        return logicalTo != logicalFrom && from == to ? (logicalTo > logicalFrom ? 1 : -1)
+                                                      : to - from;
+    };
+    const QRect rect(topLeft.x(), topLeft.y(), span(topLeft.x(), bottomRight.x(), left, right),
+                     span(topLeft.y(), bottomRight.y(), top, bottom));
     QPainter painter(&FImage);
     painter.fillRect(rect.normalized(), Shown(BrushColor));
 }

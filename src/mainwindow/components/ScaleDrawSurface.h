@@ -56,12 +56,15 @@ public:
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
-    // Edges in logical units; the right and bottom edges are excluded, as on the target.
+    // Edges in logical units; the right and bottom edges are excluded, as on the target. A
+    // rectangle narrower or lower than a pixel still covers one.
     void FillRect(int left, int top, int right, int bottom);
     void Clear();
     void TextOut(int x, int y, const QString& text);
-    QPoint ToLogical(QPoint pixel) const;
-    int PixelsToLogicalY(int pixels) const;
+    // The picture is fitted to the target first: a target resized since the last drawing is
+    // read at its new size.
+    QPoint ToLogical(QPoint pixel);
+    int PixelsToLogicalY(int pixels);
     QPoint ToPixels(QPoint logical) const;
 
     // Asks the target to repaint from the picture.

@@ -8,13 +8,16 @@
 #include "SpecAnalyserUnit.h"
 #include "SpectrumController.h"
 #include "VfoPanelController.h"
+#include "VfoSearch.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -70,6 +73,13 @@ struct TSweepFixture : TSearchScanFixture {
     QPushButton* SweepButton() const { return In<QPushButton>(u"SARunSpeedButton"_s); }
     const std::map<QString, int>& Hits() const { return Window->Picture().HitList(); }
     bool Swept(const QString& key) const { return Hits().count(key) > 0; }
+    // One sweep, stopped once `key` has been hit.
+    bool SweepUntil(const QString& key) {
+        SweepButton()->click();
+        const bool hit = QTest::qWaitFor([&] { return Swept(key); }, kPatientMs);
+        SweepButton()->click();
+        return hit;
+    }
 };
 
 } // namespace
@@ -144,6 +154,67 @@ private Q_SLOTS:
         QVERIFY(f.TakeSent().contains(kStepUp));
         QTRY_COMPARE_WITH_TIMEOUT(f.Hits().size(), std::size_t(2), f.kPatientMs);
         f.SweepButton()->click();
+    }
+
+    void BoxesDrawClearAndSendWhileSweeping() {
+        TSweepFixture f;
+        QVERIFY(f.OpenWindow());
+        auto* clear = f.In<QCheckBox>(u"ClearCheckBox"_s);
+        auto* timer1 = f.In<QTimer>(u"Timer1"_s);
+        clear->click();
+        QVERIFY(!timer1->isActive());           // only while sweeping
+        f.In<QCheckBox>(u"cbPause"_s)->click(); // held on the first hit
+        f.SweepButton()->click();
+        QVERIFY(timer1->isActive());
+        QCOMPARE(timer1->interval(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Swept(u"0145.025000"_s), f.kPatientMs);
+        const TScaleDrawSurface& surface = f.Window->Picture().Surface();
+        const int first = qRound(surface.Bitmap().width() * 0.025 / 0.1125) + 1;
+        QCOMPARE(surface.Bitmap().pixelColor(first, surface.Bitmap().height() - 2), kLime);
+        f.Window->Timer1Timer();
+        QVERIFY(f.Hits().empty());
+        QCOMPARE(surface.Bitmap().pixelColor(first, surface.Bitmap().height() - 2),
+                 QColor(Qt::black));
+        f.SweepButton()->click();
+        QVERIFY(!timer1->isActive());
+        f.In<QCheckBox>(u"cbPause"_s)->click();
+
+        // The level grid comes and goes; the bars stay.
+        QVERIFY(f.SweepUntil(u"0145.075000"_s));
+        const int row = qRound(surface.Bitmap().height() * kLevelGridRows.front() / 256.0);
+        const int bar = qRound(surface.Bitmap().width() * 0.075 / 0.1125) + 1;
+        const QColor grey(0x80, 0x80, 0x80);
+        f.In<QCheckBox>(u"ShowHGraticulesCheckBox"_s)->click();
+        QCOMPARE(surface.Bitmap().pixelColor(3, row), grey);
+        f.In<QCheckBox>(u"ShowHGraticulesCheckBox"_s)->click();
+        QCOMPARE(surface.Bitmap().pixelColor(3, row), QColor(Qt::black));
+        QCOMPARE(surface.Bitmap().pixelColor(bar, surface.Bitmap().height() - 2), kLime);
+
+        f.TakeSent();
+        f.In<QCheckBox>(u"CyberScanCheckBox"_s)->click();
+        QCOMPARE(f.TakeSent(), QStringList{u"DS1"_s});
+    }
+
+    void SharesTheVfoSearchOptions() {
+        TSweepFixture f;
+        QVERIFY(f.OpenWindow());
+        auto* popup = f.Pages->VfoSearch()->VfoOptionsPopupMenu();
+        QWidget* panel = f.In<QWidget>(u"Panel2"_s);
+        QTest::mousePress(panel, Qt::RightButton, {}, {3, 3});
+        QTRY_VERIFY(popup->isVisible());
+        popup->hide();
+
+        // The options dialog's squelch reaches a shown sweep window at once.
+        int squelch = 130;
+        TSetUpVfoSearchForm dialog(*f.Form->Driver(), squelch, f.Form.get());
+        dialog.show();
+        QVERIFY(dialog.SpectrumVisible && dialog.SpectrumVisible());
+        f.TakeSent();
+        dialog.findChild<QSpinBox*>(u"VfoSquelchSpinEdit"_s)->setValue(77);
+        QCOMPARE(f.TakeSent(), QStringList{u"RQ77"_s});
+        f.Window->close();
+        QTRY_VERIFY(!f.Spectrum->Form());
+        QVERIFY(!dialog.SpectrumVisible());
     }
 
     void RefusesWhileAScanOrSearchRuns() {
@@ -237,9 +308,7 @@ private Q_SLOTS:
     void ReadsOutAHitUnderTheMouse() {
         TSweepFixture f;
         QVERIFY(f.OpenWindow());
-        f.SweepButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(f.Swept(u"0145.025000"_s), f.kPatientMs);
-        f.SweepButton()->click();
+        QVERIFY(f.SweepUntil(u"0145.025000"_s));
         QWidget* paintBox = f.In<QWidget>(u"PaintBox1"_s);
         auto* hint = f.Window->findChild<QLabel*>(u"HintWindow"_s);
         // 145.025 MHz is the third step of nine.
@@ -311,9 +380,7 @@ private Q_SLOTS:
     void ResizingRedrawsFromTheHits() {
         TSweepFixture f;
         QVERIFY(f.OpenWindow());
-        f.SweepButton()->click();
-        QTRY_VERIFY_WITH_TIMEOUT(f.Swept(u"0145.075000"_s), f.kPatientMs);
-        f.SweepButton()->click();
+        QVERIFY(f.SweepUntil(u"0145.075000"_s));
         QWidget* paintBox = f.In<QWidget>(u"PaintBox1"_s);
         f.Window->resize(f.Window->width() / 2 + 37, f.Window->height());
         const TScaleDrawSurface& surface = f.Window->Picture().Surface();

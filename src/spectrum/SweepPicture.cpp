@@ -130,35 +130,36 @@ void TSweepPicture::UseLabelFont() {
 
 void TSweepPicture::PlotHit(double mhz, int level, bool repaint) {
     level = std::clamp(level, 0, kTopLevel);
-    const int x = static_cast<int>(RoundHalfEven((mhz - FScale.SweepLow) * FScale.UnitsPerMHz));
-    const int y = kTopLevel - level;
     FHitList[HitKey(mhz)] = level;
-    FSurface.BrushColor = kBackground;
-    FSurface.FillRect(x, 0, x + FScale.BarWidth, kSweepUnitsDown);
-    FSurface.BrushColor = kBarColour;
-    FSurface.FillRect(x, y, x + FScale.BarWidth, kSweepUnitsDown);
-    FSurface.BrushColor = kBackground;
-    // A step too narrow for any font gets no label rather than a font the painter refuses.
-    if (Text && LabelFontFits())
-        FSurface.TextOut(x, y - kBarLabelGap, HitLabel(mhz));
+    DrawBar(mhz, level, true);
     if (repaint) {
         DrawGraticules();
         FSurface.Paint();
     }
 }
 
+void TSweepPicture::DrawBar(double mhz, int level, bool eraseColumn) {
+    const int x = static_cast<int>(RoundHalfEven((mhz - FScale.SweepLow) * FScale.UnitsPerMHz));
+    const int y = kTopLevel - level;
+    if (eraseColumn) {
+        FSurface.BrushColor = kBackground;
+        FSurface.FillRect(x, 0, x + FScale.BarWidth, kSweepUnitsDown);
+    }
+    FSurface.BrushColor = kBarColour;
+    FSurface.FillRect(x, y, x + FScale.BarWidth, kSweepUnitsDown);
+    FSurface.BrushColor = kBackground;
+    // A step too narrow for any font gets no label rather than a font the painter refuses.
+    if (Text && LabelFontFits())
+        FSurface.TextOut(x, y - kBarLabelGap, HitLabel(mhz));
+}
+
 void TSweepPicture::RedrawSweep() {
     FSurface.Clear();
-    if (FHitList.empty()) {
-        DrawGraticules();
-        FSurface.Paint();
-        return;
-    }
-    // Plotting writes the list it walks: walk a copy.
-    const std::map<QString, int> hits = FHitList;
-    std::size_t left = hits.size();
-    for (const auto& [key, level] : hits)
-        PlotHit(ParseNumber(key).value_or(0.0), level, --left == 0);
+    // The picture is blank and each frequency is in the list once: no column needs erasing.
+    for (const auto& [key, level] : FHitList)
+        DrawBar(ParseNumber(key).value_or(0.0), level, false);
+    DrawGraticules();
+    FSurface.Paint();
 }
 
 void TSweepPicture::DrawGraticules() {

@@ -125,6 +125,8 @@ public:
 
 private:
     void UseLabelFont();
+    // One bar and its label; `eraseColumn` blacks out an older bar at the same place first.
+    void DrawBar(double mhz, int level, bool eraseColumn);
 
     TScaleDrawSurface FSurface;
     TSweepScale FScale;

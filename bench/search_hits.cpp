@@ -69,7 +69,6 @@ public:
     }
     void RunStopped(THitSource) override {}
     void HitLeft(THitSource) override {}
-    void AddPassFrequency(THitSource, double) override {}
 
 private:
     const QElapsedTimer& FClock;

@@ -11,6 +11,7 @@
 inline constexpr std::array<const char*, 15> kRxCodes = {
     "MS",    "SM",    "MR", "MX", "SS", "VS VA", "VS VB", "VS VC",
     "VS VD", "VS VE", "VA", "VB", "VC", "VD",    "VE"};
+inline constexpr std::uint8_t kRxCodeMemory = 2;         // "MR"
 inline constexpr std::uint8_t kRxCodeFirstVfo = 10;      // "VA"; "VB".."VE" follow
 inline constexpr std::uint8_t kRxCodeFirstVfoSearch = 5; // "VS VA"
 inline constexpr std::uint8_t kRxCodeProgramSearch = 4;  // "SS"

@@ -24,7 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr std::uint8_t kMemoryCode = 2;   // "MR"
 constexpr std::uint8_t kMemoryScan = 0;   // "MS"
 constexpr std::uint8_t kLastVfoCode = 14; // "VE"
 constexpr int kFrequencyWidth = 11;
@@ -222,7 +221,7 @@ void TVfoPanelController::ProcessRxDat(const TRxDat& rec) {
         ShowRxDat(rec);
         return;
     }
-    if (rec.Vfo != kMemoryCode)
+    if (rec.Vfo != kRxCodeMemory)
         return;
     // The driver keeps the rest of its record from earlier replies: for an empty channel only
     // the emptiness and the channel's number are news. The number stays in view, so that the
@@ -262,7 +261,7 @@ void TVfoPanelController::ReadBackCurrent() {
     TRxDat rec;
     if (!driver.GetRx(rec))
         return;
-    if (rec.Vfo == kMemoryCode) {
+    if (rec.Vfo == kRxCodeMemory) {
         driver.GetExtraVfoData(rec);
         FWidgets.MemEdit->setText(ChannelText(rec.Channel));
         FContext.MemoryWindow().ShowChannel(FWidgets.MemEdit->text());
@@ -293,7 +292,7 @@ void TVfoPanelController::ReadAllVfos() {
 
     driver.MemoryRead();
     TRxDat memory;
-    if (driver.GetRx(memory) && memory.Vfo == kMemoryCode) {
+    if (driver.GetRx(memory) && memory.Vfo == kRxCodeMemory) {
         FillMemoryBoxes(memory);
         FSquelch->ApplyMemorySquelch();
     }
@@ -303,7 +302,7 @@ void TVfoPanelController::ReadAllVfos() {
     if (IsVfoRecord(rec)) {
         letter = RecordLetter(rec);
         driver.SetVfo(letter, rec);
-    } else if (start == kMemoryCode || start == kMemoryScan) {
+    } else if (start == kRxCodeMemory || start == kMemoryScan) {
         driver.MemoryRead();
         driver.GetRx(rec);
         letter = u'M';
@@ -348,7 +347,7 @@ void TVfoPanelController::ReturnToMainPage() {
         FContext.State->CurrentVfo = RecordLetter(rec);
         CurrentBox()->setFocus();
         PaintBox(CurrentBox(), kBoxGreen);
-    } else if (rec.Vfo == kMemoryCode) {
+    } else if (rec.Vfo == kRxCodeMemory) {
         SwitchToMemorySelection();
         FWidgets.MemEdit->setFocus();
     }

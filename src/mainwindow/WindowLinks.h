@@ -38,6 +38,8 @@ public:
     // The quick-jump dialog (Ctrl+F3).
     virtual void QuickJump() = 0;
     virtual bool IsVisible() const = 0;
+    // The window refuses input while a long run works on its table.
+    virtual void SetWindowEnabled(bool on) = 0;
     // Closes a shown window, else shows it on `channel` (-1: none shown); a channel the table
     // does not hold shows the first row.
     virtual void Toggle(int channel) = 0;
@@ -61,6 +63,7 @@ public:
     void StepRow(int) override {}
     void QuickJump() override {}
     bool IsVisible() const override { return false; }
+    void SetWindowEnabled(bool) override {}
     void Toggle(int) override {}
     void ResetRunControls() override {}
 };

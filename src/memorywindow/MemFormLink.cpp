@@ -66,6 +66,10 @@ bool TMemFormLink::IsVisible() const {
     return FForm.isVisible();
 }
 
+void TMemFormLink::SetWindowEnabled(bool on) {
+    FForm.setEnabled(on);
+}
+
 void TMemFormLink::Toggle(int channel) {
     FForm.Toggle(channel);
 }

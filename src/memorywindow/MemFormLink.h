@@ -23,6 +23,7 @@ public:
     void StepRow(int delta) override;
     void QuickJump() override;
     bool IsVisible() const override;
+    void SetWindowEnabled(bool on) override;
     void Toggle(int channel) override;
     void ResetRunControls() override;
 

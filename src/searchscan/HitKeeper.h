@@ -70,7 +70,6 @@ public:
     void HitShown(THitSource source, const THit& hit) override;
     void RunStopped(THitSource source) override;
     void HitLeft(THitSource) override {}
-    void AddPassFrequency(THitSource, double) override {}
 
 private:
     bool LogWindowExists() const;

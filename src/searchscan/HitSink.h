@@ -16,7 +16,7 @@ struct THit {
 enum class THitSource { ProgramSearch, BankScan, SelectScan, VfoSearch };
 
 // Where the pages hand every hit on: the hit log file, auto-store, auto-logging to the log
-// table, pass lists, WAV recording and priority watching are built on top of this. The pages
+// table, WAV recording and priority watching are built on top of this. The pages
 // call it at the points where those features act. THitKeeper keeps the hit log, auto-store and
 // auto-logging; TNoHitSink does nothing.
 class THitSink {
@@ -31,9 +31,6 @@ public:
     virtual void RunStopped(THitSource source) = 0;
     // The nudge moved the receiver on: a per-hit recording in progress is saved.
     virtual void HitLeft(THitSource source) = 0;
-    // The frequency of the latest hit goes into the pass list of the bank being searched
-    // (program search) or of the VFO search.
-    virtual void AddPassFrequency(THitSource source, double mhz) = 0;
 };
 
 class TNoHitSink final : public THitSink {
@@ -42,5 +39,4 @@ public:
     void HitShown(THitSource, const THit&) override {}
     void RunStopped(THitSource) override {}
     void HitLeft(THitSource) override {}
-    void AddPassFrequency(THitSource, double) override {}
 };

@@ -78,18 +78,25 @@ void TDataModuleScanTable::EndLookups() {
     view.OnFilterRecord = std::exchange(FSavedRowFilter, {});
 }
 
-bool TDataModuleScanTable::SetChannelFlag(int channel, const QString& field) {
+bool TDataModuleScanTable::SetChannelFlag(int channel, const QString& field, bool on) {
     TTableView& view = FData.MemQuery1();
     if (FData.LocateMemory(FormatMemNumber(channel)) != TLocateResult::Found || !view.CanModify())
         return false;
     const QScopedValueRollback programmatic(FData.ProgrammaticEdit, true);
     if (!view.Edit())
         return false;
-    if (!view.SetField(field, true) || !view.SetField(u"CHANGED", false)) {
+    if (!view.SetField(field, on) || !view.SetField(u"CHANGED", false)) {
         view.Cancel();
         return false;
     }
     return view.Post();
+}
+
+std::optional<TChannelRow> TDataModuleScanTable::ChannelRow(int channel) {
+    if (FData.LocateMemory(FormatMemNumber(channel)) != TLocateResult::Found)
+        return std::nullopt;
+    const TTableView& view = FData.MemQuery1();
+    return TChannelRow{!view.IsNull(u"FREQ"), view.Value(u"PASS").toBool()};
 }
 
 QString TDataModuleScanTable::ActiveFilter() const {

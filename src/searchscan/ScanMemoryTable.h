@@ -15,6 +15,12 @@ struct TChannelFound {
     QString Text;
 };
 
+// What a channel's row holds that decides whether the receiver has to be told about it.
+struct TChannelRow {
+    bool HasFrequency = false;
+    bool Pass = false;
+};
+
 // What a scan asks of the memory table: the hit's channel looked up in the bank being scanned,
 // and the flags +SelSc and +Pass set on a row.
 class TScanMemoryTable {
@@ -32,9 +38,11 @@ public:
     // The view as it was before the scan: no bank filter, the text filter back. Harmless when no
     // look-ups were begun.
     virtual void EndLookups() = 0;
-    // Sets a flag field (PASS, SELSCAN) of a channel's row as the program's own edit, with
-    // CHANGED cleared; false when there is no such row or it cannot be written.
-    virtual bool SetChannelFlag(int channel, const QString& field) = 0;
+    // Sets or clears a flag field (PASS, SELSCAN) of a channel's row as the program's own edit,
+    // with CHANGED cleared; false when there is no such row or it cannot be written.
+    virtual bool SetChannelFlag(int channel, const QString& field, bool on) = 0;
+    // The row of a channel in the view; nullopt when the view shows none.
+    virtual std::optional<TChannelRow> ChannelRow(int channel) = 0;
     // The view's filter condition while filtering is on, else empty.
     virtual QString ActiveFilter() const = 0;
     // Empties channels first..last of the table, whatever rows the view shows; the view is read
@@ -50,7 +58,8 @@ public:
     void RestrictToBank(int) override {}
     std::optional<TChannelFound> FindFrequency(double) override { return std::nullopt; }
     void EndLookups() override {}
-    bool SetChannelFlag(int, const QString&) override { return false; }
+    bool SetChannelFlag(int, const QString&, bool) override { return false; }
+    std::optional<TChannelRow> ChannelRow(int) override { return std::nullopt; }
     QString ActiveFilter() const override { return {}; }
     bool BlankChannels(int, int) override { return true; }
 };
@@ -69,7 +78,8 @@ public:
     void RestrictToBank(int bank) override;
     std::optional<TChannelFound> FindFrequency(double mhz) override;
     void EndLookups() override;
-    bool SetChannelFlag(int channel, const QString& field) override;
+    bool SetChannelFlag(int channel, const QString& field, bool on) override;
+    std::optional<TChannelRow> ChannelRow(int channel) override;
     QString ActiveFilter() const override;
     bool BlankChannels(int first, int last) override;
 

@@ -420,7 +420,7 @@ void TScanPageController::ResetToIdle() {
 }
 
 void TScanPageController::FlagStoppedChannel(const QString& question,
-                                             const std::function<void()>& flag,
+                                             const std::function<bool(int)>& flag,
                                              const QString& field, const QString& context) {
     const bool answered = StopScanButtonClick();
     const TMainSheetWidgets& sheet = FContext.Sheet->Widgets();
@@ -428,9 +428,9 @@ void TScanPageController::FlagStoppedChannel(const QString& question,
                          u"\r\nFreq: "_s + sheet.FrqEditM->text().trimmed() + u" MHz\r\nText: "_s +
                          sheet.MemTextEdit->text() + u"\r\n\r\nScan will continue"_s;
     if (Prompt().Confirm(FContext.Form->windowTitle(), text)) {
-        flag();
+        const int channel = sheet.MemEdit->text().toInt();
         // Only a channel the receiver has just named is marked: an old MemEdit is not.
-        if (answered && !FTable.SetChannelFlag(sheet.MemEdit->text().toInt(), field))
+        if (flag(channel) && answered && !FTable.SetChannelFlag(channel, field, true))
             FContext.AddMessage(u"Channel "_s + sheet.MemEdit->text() +
                                 u" could not be marked in the memory table In "_s + context);
     }
@@ -439,14 +439,48 @@ void TScanPageController::FlagStoppedChannel(const QString& question,
 
 void TScanPageController::SpeedButtonAddToSelectScanClick() {
     FlagStoppedChannel(
-        u"Add to Select Scan list"_s, [this] { FContext.Driver->SetSelectScan(1); }, u"SELSCAN"_s,
-        u"SpeedButtonAddToSelectScanClick"_s);
+        u"Add to Select Scan list"_s,
+        [this](int) {
+            FContext.Driver->SetSelectScan(1);
+            return true;
+        },
+        u"SELSCAN"_s, u"SpeedButtonAddToSelectScanClick"_s);
 }
 
 void TScanPageController::SpeedButtonPassMemClick() {
     FlagStoppedChannel(
-        u"Set PASS ON"_s, [this] { FContext.Driver->SetMemoryPass(1); }, u"PASS"_s,
-        u"SpeedButtonPassMemClick"_s);
+        u"Set PASS ON"_s,
+        [this](int channel) {
+            if (FContext.Driver->FirmwareID != 0)
+                return WriteChannelWithPass(channel);
+            FContext.Driver->SetMemoryPass(1);
+            return true;
+        },
+        u"PASS"_s, u"SpeedButtonPassMemClick"_s);
+}
+
+bool TScanPageController::WriteChannelWithPass(int channel) {
+    TMemoryWindowLink& memory = FContext.MemoryWindow();
+    if (!memory.LocateChannel(channel))
+        return false;
+    TAR5000& driver = *FContext.Driver;
+    TRxDat rec;
+    rec.Channel = -1;
+    // A record of some other channel would be written over this one: only the stopped channel's
+    // own report is used.
+    if (!driver.GetRx(rec) || !driver.GetExtraVfoData(rec) || rec.Channel != channel) {
+        FContext.AddMessage(u"Channel "_s + FormatMemNumber(channel) +
+                            u" was not read back from the receiver In SpeedButtonPassMemClick"_s);
+        return false;
+    }
+    memory.StoreRxDatInRow(rec);
+    if (!memory.CanModify())
+        return false;
+    rec.MemoryPass = true;
+    if (rec.AntennaAuto)
+        rec.Antenna = 0;
+    driver.WriteMemory(rec);
+    return true;
 }
 
 void TScanPageController::LoadScanBank() {

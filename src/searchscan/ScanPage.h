@@ -113,10 +113,13 @@ private:
     void SetIdleControls();
     void LevelHint();
     void SquelchEdited();
-    // Stops, asks `question`, and on Yes sends `flag` and marks the row; the bank scan starts
-    // again whatever the answer.
-    void FlagStoppedChannel(const QString& question, const std::function<void()>& flag,
+    // Stops, asks `question`, and on Yes runs `flag` for the stopped channel; when that says so,
+    // the row's `field` is marked. The bank scan starts again whatever the answer.
+    void FlagStoppedChannel(const QString& question, const std::function<bool(int)>& flag,
                             const QString& field, const QString& context);
+    // Later firmware: the channel read back whole, stored in its row, and written again with the
+    // pass flag set. False when the row or the receiver's report was not there.
+    bool WriteChannelWithPass(int channel);
 
     TScanPageWidgets FWidgets;
     TSearchScanContext FContext;

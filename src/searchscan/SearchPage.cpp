@@ -67,7 +67,6 @@ public:
             FPage.SearchHit(rec);
         };
     }
-    double LastHitMHz = 0.0;
 
 private:
     TSearchPageController& FPage;
@@ -176,10 +175,6 @@ void TSearchPageController::Wire() {
             &TSearchPageController::WritetoSearchBank1Click);
     connect(w.DeleteBank1, &QAction::triggered, this, &TSearchPageController::DeleteBank1Click);
     connect(w.SpinButtonSearch, &TUpDown::ArrowClicked, this, &TSearchPageController::Nudge);
-    connect(w.AddPassFreqButton, &QPushButton::clicked, this, [this] {
-        if (FRunning)
-            FContext.Hits->AddPassFrequency(THitSource::ProgramSearch, FRunning->LastHitMHz);
-    });
 }
 
 void TSearchPageController::RefreshSearchPage() {
@@ -358,8 +353,6 @@ void TSearchPageController::SearchHit(const TRxDat& rec) {
     w.AutoSDisplayEdit->setText(FormatFrequencyText(rec.Freq));
     w.SearchHitGauge->setValue(level);
     w.AddPassFreqButton->setEnabled(true);
-    if (FRunning)
-        FRunning->LastHitMHz = rec.Freq;
     FContext.Hits->HitShown(THitSource::ProgramSearch, THit{rec, level, -1, {}});
 }
 

@@ -228,7 +228,7 @@ TSearchPageWidgets BuildSearchPageControls(QWidget* page) {
                                  u"WritetoSearchBank1"_s);
     w.ShowPassFreqs1 =
         Named(w.SearchBankOptionsPopupMenu->addAction(u"Show Pass Freqs"_s), u"ShowPassFreqs1"_s);
-    // The pass-list window is not built yet.
+    // The pass lists take it over once they exist.
     w.ShowPassFreqs1->setEnabled(false);
     w.DeleteBank1 =
         Named(w.SearchBankOptionsPopupMenu->addAction(u"Delete Bank"_s), u"DeleteBank1"_s);

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "MainSheet.h"
 #include "PageController.h"
+#include "PassLists.h"
 #include "PriorityPage.h"
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
@@ -50,6 +51,7 @@ TSearchScan::TSearchScan(TMainForm& form, std::unique_ptr<TScanMemoryTable> tabl
     FVfoSearch = new TVfoSearchController(FContext, this);
     FPriority =
         new TPriorityController(form.findChild<QWidget*>(u"PrioritySheet"_s), FContext, this);
+    FPassLists = new TPassLists(FContext, FRun, *FTable, FSearchPage, FScanPage, FVfoSearch, this);
 
     if (QMenu* tools = MainMenuTitled(form, u"&Tools"_s)) {
         FResetFlags = tools->addAction(u"Reset Flags"_s);

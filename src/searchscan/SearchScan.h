@@ -10,6 +10,7 @@
 
 class QAction;
 class TMainForm;
+class TPassLists;
 class TPriorityController;
 class TScanPageController;
 class TSearchPageController;
@@ -35,6 +36,7 @@ public:
     TScanMemoryTable& ScanTable() const { return *FTable; }
     TVfoSearchController* VfoSearch() const { return FVfoSearch; }
     TPriorityController* Priority() const { return FPriority; }
+    TPassLists* PassLists() const { return FPassLists; }
     THitSink& Hits() const { return *FHits; }
     // The hit log, auto-store and auto-logging; null when another sink was given.
     THitKeeper* HitKeeper() const { return FHitKeeper; }
@@ -48,6 +50,7 @@ private:
     TScanPageController* FScanPage = nullptr;
     TVfoSearchController* FVfoSearch = nullptr;
     TPriorityController* FPriority = nullptr;
+    TPassLists* FPassLists = nullptr;
     QAction* FResetFlags = nullptr;
     THitKeeper* FHitKeeper = nullptr;
 };

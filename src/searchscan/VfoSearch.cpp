@@ -157,7 +157,7 @@ TVfoSearchController::TVfoSearchController(const TSearchScanContext& context, QO
 
     FPopup = Named(new QMenu(sheet.Page), u"VfoOptionsPopupMenu"_s);
     QAction* options = Named(FPopup->addAction(u"Vfo Search Options"_s), u"VfoSearchOptions"_s);
-    // The VFO pass list window comes with the pass-list feature.
+    // The pass lists take it over once they exist.
     Named(FPopup->addAction(u"Show Vfo Pass Freqs"_s), u"ShowVfoPassFreqs"_s)->setEnabled(false);
     connect(options, &QAction::triggered, this, [this] { VfoSearchOptionsClick(true); });
     for (QAction* menu : FContext.Form->menuBar()->actions()) {
@@ -168,11 +168,6 @@ TVfoSearchController::TVfoSearchController(const TSearchScanContext& context, QO
         }
     }
     connect(FButton, &QPushButton::clicked, this, &TVfoSearchController::VfoSearchButtonClick);
-    connect(FAddPass, &QPushButton::clicked, this, [this] {
-        if (const auto shown = FContext.Sheet->VfoPanel()->ShownFrequency(
-                FRunning ? FRunning->Letter : FContext.State().CurrentVfo))
-            FContext.Hits->AddPassFrequency(THitSource::VfoSearch, *shown);
-    });
 }
 
 TVfoSearchController::~TVfoSearchController() {

@@ -35,6 +35,15 @@ inline void PrepareTwoCarrierBand(TSimReceiver& receiver) {
     receiver.Band().SetNoiseFloor(20);
 }
 
+// A channel as the simulated receiver stores it.
+inline TRxDat StoredChannel(qint64 hz, const QString& text) {
+    TRxDat rec;
+    rec.Freq = static_cast<double>(hz) / 1e6;
+    rec.Step = QStringLiteral("12.500");
+    rec.Text = text;
+    return rec;
+}
+
 inline void ShowPage(TPanelFixture& f, int index) {
     auto* pages = f.Find<QTabWidget>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(index);

@@ -29,10 +29,7 @@ constexpr qint64 kRepeaterHz = 145'500'000;
 constexpr qint64 kSelectHz = 446'100'000;
 
 TRxDat Channel(qint64 hz, const QString& text, bool select = false) {
-    TRxDat rec;
-    rec.Freq = static_cast<double>(hz) / 1e6;
-    rec.Step = u"12.500"_s;
-    rec.Text = text;
+    TRxDat rec = StoredChannel(hz, text);
     rec.SelectScan = select;
     return rec;
 }

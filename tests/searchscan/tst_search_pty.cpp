@@ -59,7 +59,6 @@ public:
     }
     void RunStopped(THitSource) override {}
     void HitLeft(THitSource) override {}
-    void AddPassFrequency(THitSource, double) override {}
 };
 
 } // namespace

@@ -9,11 +9,15 @@
 #include "Records.h"
 #include "VfoPanelController.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using PageWidgets::Named;
@@ -40,11 +44,14 @@ TPassForm::TPassForm(const TSearchScanContext& context, int list, bool readOnly,
     FGrid = Named(new QTableWidget(kPassEntriesPerList, 3, this), u"StringGrid1"_s,
                   u"DblClick tune to Current Vfo/Mode if vfo mode, squelch off"_s);
     FGrid->verticalHeader()->hide();
+    FGrid->verticalHeader()->setDefaultSectionSize(FGrid->fontMetrics().height() + 4);
     FGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     FGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    FGrid->setColumnWidth(kBankColumn, 33);
-    FGrid->setColumnWidth(kIndexColumn, 32);
+    // The narrow columns still show their header words in a larger font.
+    const QFontMetrics metrics = FGrid->horizontalHeader()->fontMetrics();
+    FGrid->setColumnWidth(kBankColumn, std::max(33, metrics.horizontalAdvance(u"Bank"_s) + 12));
+    FGrid->setColumnWidth(kIndexColumn, std::max(32, metrics.horizontalAdvance(u"Index"_s) + 12));
     FGrid->setColumnWidth(kFrequencyColumn, 139);
     FGrid->horizontalHeader()->setStretchLastSection(true);
     FGrid->setStyleSheet(u"QTableWidget { background: #c0c0c0; }"
@@ -77,6 +84,8 @@ TPassForm::TPassForm(const TSearchScanContext& context, int list, bool readOnly,
     connect(FGrid, &QTableWidget::cellDoubleClicked, this, &TPassForm::StringGrid1DblClick);
     Hook();
     FormShow();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 TPassForm::~TPassForm() {

@@ -79,10 +79,12 @@ void TPassLists::ShowPassList(int list) {
 }
 
 void TPassLists::AddPassFrequency(const QString& frequencyText) {
+    // The boxes pad their numbers to the right; the question shows the number alone.
+    const QString text = frequencyText.trimmed();
     if (!Prompt().Confirm(FContext.Form->windowTitle(),
-                          u"Add "_s + frequencyText + u" to Pass Freq List?"_s))
+                          u"Add "_s + text + u" to Pass Freq List?"_s))
         return;
-    const std::optional<double> mhz = ParseNumber(frequencyText.trimmed());
+    const std::optional<double> mhz = ParseNumber(text);
     // A frequency the receiver cannot take would land in its list as a wrong entry.
     if (!mhz || *mhz < kMinFreqMHz || *mhz > kMaxFreqMHz) {
         FContext.AddMessage(u"Not a frequency for the pass list: \""_s + frequencyText + u'"');

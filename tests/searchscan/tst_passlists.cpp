@@ -244,15 +244,14 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(w.TTEdit->text() == u"TWOM"_s, TPanelFixture::kPatientMs);
         w.StartSearchMyBitButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.AddPassFreqButton->isEnabled(), TPanelFixture::kPatientMs);
-        const QString shown = w.AutoSDisplayEdit->text();
+        const QString shown = w.AutoSDisplayEdit->text().trimmed();
         f.Panel.Answers->ConfirmAnswer = true;
         w.AddPassFreqButton->click();
         QCOMPARE(f.Panel.Answers->ConfirmAsked,
                  QStringList{u"Add "_s + shown + u" to Pass Freq List?"_s});
         QTRY_COMPARE_WITH_TIMEOUT(f.Panel.Receiver.PassList(kTwoCarrierBank).size(), 1,
                                   TPanelFixture::kPatientMs);
-        QCOMPARE(f.Panel.Receiver.PassList(kTwoCarrierBank).value(0).Freq,
-                 shown.trimmed().toDouble());
+        QCOMPARE(f.Panel.Receiver.PassList(kTwoCarrierBank).value(0).Freq, shown.toDouble());
         w.SearchStopButton->click();
     }
 

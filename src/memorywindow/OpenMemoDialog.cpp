@@ -27,10 +27,14 @@ TOpenMemoDialog::TOpenMemoDialog(QWidget* parent, const QString& title, const QS
     QPalette palette = FInfoMemo->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     FInfoMemo->setPalette(palette);
-    FInfoMemo->setMinimumWidth(fontMetrics().horizontalAdvance(u"Highest Mem used 999__"_s));
+    // Wide enough for its longest line; the file list keeps the rest of the room.
+    const int memoWidth = fontMetrics().horizontalAdvance(u"Highest Mem used 999__"_s);
+    FInfoMemo->setMinimumWidth(memoWidth);
+    FInfoMemo->setMaximumWidth(memoWidth * 3 / 2);
 
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(FInfoMemo, 0, grid->columnCount(), grid->rowCount(), 1);
+    resize(sizeHint().expandedTo(QSize(780, 420)));
     connect(this, &QFileDialog::currentChanged, this, &TOpenMemoDialog::SelectionChanged);
 }
 

@@ -6,6 +6,7 @@
 #include "DataUnit1.h"
 #include "FormPlacement.h"
 #include "IniFile.h"
+#include "Kv7Exchange.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemoryGrid.h"
@@ -205,11 +206,18 @@ void TMemForm::BuildMenus() {
                 [this, hundred] { FMaintenance->BlankBank(hundred); });
     FReceiverActions << upload << download << blankBank->menuAction();
     FFileMenu->addSeparator();
-    later(Action(FFileMenu, u"&Export"_s, u"Export current sub selection"_s));
+    auto* kv7 = new TKv7Exchange(*this, this);
+    QAction* exportBank = Action(FFileMenu, u"&Export"_s, u"Export current sub selection"_s);
+    exportBank->setObjectName(u"ExportBank1"_s);
+    connect(exportBank, &QAction::triggered, kv7, &TKv7Exchange::ExportBank1);
     QMenu* import = FFileMenu->addMenu(u"&Import"_s);
     import->menuAction()->setStatusTip(u"Import or relocate exported data"_s);
-    later(import->addAction(u"&Read in an Kv7 table"_s));
-    later(import->addAction(u"&Relocate Kv7 saved table"_s));
+    QAction* readIn = import->addAction(u"&Read in an Kv7 table"_s);
+    readIn->setObjectName(u"ReadinanKv7table1"_s);
+    connect(readIn, &QAction::triggered, kv7, &TKv7Exchange::ReadinanKv7table1);
+    QAction* relocate = import->addAction(u"&Relocate Kv7 saved table"_s);
+    relocate->setObjectName(u"RelocateKv7savedtable1"_s);
+    connect(relocate, &QAction::triggered, kv7, &TKv7Exchange::RelocateKv7savedtable1);
     FFileMenu->addSeparator();
     later(
         Action(FFileMenu, u"Import CTCSS to Rx Mem Channels"_s, u"Import CTCSS from text file"_s));

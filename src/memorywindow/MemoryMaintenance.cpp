@@ -17,6 +17,22 @@
 
 using namespace Qt::StringLiterals;
 
+QString AskSaveFileName(const QString& caption, const QString& filter, const QString& suffix) {
+    QString path = Prompt().SaveFileName(caption, DataFolder(), {}, filter);
+    if (path.isEmpty())
+        return {};
+    // The dialog asked about the name as typed; a file that the added suffix names is asked
+    // about here, so that no file is overwritten unasked.
+    if (!path.endsWith(u'.' + suffix, Qt::CaseInsensitive)) {
+        path += u'.' + suffix;
+        if (QFileInfo::exists(path) &&
+            !Prompt().Confirm(caption, QDir::toNativeSeparators(path) +
+                                           u" already exists.\r\nDo you want to replace it?"_s))
+            return {};
+    }
+    return path;
+}
+
 TMemoryMaintenance::TMemoryMaintenance(TMemForm& form, QObject* parent)
     : QObject(parent)
     , FForm(form) {}
@@ -81,20 +97,9 @@ void TMemoryMaintenance::ResetChangedFlags() {
 }
 
 void TMemoryMaintenance::SaveTableAs() {
-    QString path =
-        Prompt().SaveFileName(u"Save Table As"_s, DataFolder(), {}, u"dBase Files (*.dbf)"_s);
+    const QString path = AskSaveFileName(u"Save Table As"_s, u"dBase Files (*.dbf)"_s, u"dbf"_s);
     if (path.isEmpty())
         return;
-    // The dialog asked about the name as typed; a file that the added suffix names is asked
-    // about here, so that no table is overwritten unasked.
-    if (!path.endsWith(u".dbf"_s, Qt::CaseInsensitive)) {
-        path += u".dbf"_s;
-        if (QFileInfo::exists(path) &&
-            !Prompt().Confirm(u"Save Table As"_s,
-                              QDir::toNativeSeparators(path) +
-                                  u" already exists.\r\nDo you want to replace it?"_s))
-            return;
-    }
     TDataModule1& data = FForm.Data();
     bool saved = false;
     {

@@ -3,6 +3,12 @@
 #include <QObject>
 
 class TMemForm;
+class QString;
+
+// The save dialog in the data folder with a default extension: a name typed without it gets it,
+// and a file that the longer name then names is asked about before it is replaced. Empty when
+// cancelled.
+QString AskSaveFileName(const QString& caption, const QString& filter, const QString& suffix);
 
 // The upkeep of the current table from the memory window's File menu: blanking, resetting the
 // CHANGED flags, saving and opening whole tables, rebuilding the indexes.

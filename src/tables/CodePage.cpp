@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -82,4 +83,26 @@ QString DecodeCodePage(QByteArrayView bytes, int codePage) {
             return text;
     }
     return DecodeCp1252(bytes);
+}
+
+QByteArray EncodeCp1252(QStringView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        // A character outside the basic plane is one character, written as one "?".
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        char byte = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            byte = static_cast<char>(c);
+        } else if (c > 0xFF) {
+            // The unassigned bytes of 0x80..0x9F decode to controls below 0x100: never matched.
+            const auto* found = std::find(kCp1252Controls.cbegin(), kCp1252Controls.cend(), c);
+            if (found != kCp1252Controls.cend())
+                byte = static_cast<char>(0x80 + (found - kCp1252Controls.cbegin()));
+        }
+        bytes.append(byte);
+    }
+    return bytes;
 }

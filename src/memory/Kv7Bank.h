@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TDataModule1;
+class TTableView;
+
+// The Kv7 text database against the memory bank tables.
+
+// Every row the view shows, in its order, as one record each; the file appears only when whole.
+bool ExportKv7(TTableView& view, const QString& path, QString& error);
+
+struct TKv7ReadIn {
+    int Replaced = 0;    // rows of the table the file replaced
+    QStringList Skipped; // lines that held no record, and why
+    QString Error;       // nothing was stored
+    bool Ok() const { return Error.isEmpty(); }
+};
+
+// The records of a Kv7 file replace the rows of equal MEM in the current bank table, all in one
+// transaction, and those rows are marked CHANGED. Where a channel appears twice the later record
+// wins. Lines that hold no record are left out and listed; a file that is not a Kv7 table is
+// refused whole.
+TKv7ReadIn ReadKv7IntoBank(TDataModule1& data, const QString& path);

@@ -7,7 +7,10 @@
 #include "MoveForm.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSplitter>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -123,6 +126,13 @@ struct TMoveFixture : TMemFormFixture {
         for (const int row : rows)
             grid.selectionModel()->select(grid.model()->index(row, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QString TargetMem() { return Data.MoveTable().Value(u"MEM").toString(); }
+    void Pick(const QString& menu, const QString& item) {
+        for (QAction* action : Move->findChild<QMenu*>(menu)->actions())
+            if (action->text() == item)
+                return action->trigger();
+        qFatal("no item %s", qPrintable(item));
     }
     void TargetOn(int channel) {
         if (Data.MoveTable().Locate(u"MEM", FormatMemNumber(channel)) != TLocateResult::Found)
@@ -349,6 +359,98 @@ private Q_SLOTS:
         QVERIFY(f.RxHolds(10, 145.5) || f.RxHolds(500, 145.5));
         if (written)
             QVERIFY(f.RxHolds(500, 145.5));
+    }
+
+    // Over the target's titles it scrolls up, at its foot down, two rows at a time; over a row
+    // the target row follows the mouse. Only the source grid's rows are taken.
+    void draggingOverTheTarget() {
+        TMoveFixture f;
+        TMoveForm& move = *f.Move;
+        QVERIFY(move.AcceptsDragFrom(move.SourceGrid()));
+        QVERIFY(!move.AcceptsDragFrom(f.Form->Grid()));
+        QVERIFY(!move.AcceptsDragFrom(nullptr));
+
+        f.Pick(u"TargetPopupMenu"_s, u"300"_s);
+        QCOMPARE(f.TargetMem(), u"300"_s);
+        move.DragOverTarget(true, {});
+        QCOMPARE(f.TargetMem(), u"298"_s);
+        QCOMPARE(move.DragCursor(), TMoveForm::TDragCursor::ScrollUp);
+        QWidget* rows = move.TargetGrid()->viewport();
+        move.DragOverTarget(false, QPoint(5, rows->height() - 1));
+        QCOMPARE(f.TargetMem(), u"300"_s);
+        QCOMPARE(move.DragCursor(), TMoveForm::TDragCursor::ScrollDown);
+
+        const QModelIndex over = move.TargetGrid()->indexAt(QPoint(5, 5));
+        QVERIFY(over.isValid());
+        move.DragOverTarget(false, QPoint(5, 5));
+        QCOMPARE(f.TargetMem(), FormatMemNumber(over.row()));
+        QCOMPARE(move.DragCursor(), TMoveForm::TDragCursor::Normal);
+    }
+
+    // The source's own menu hides and shows blanks without touching the memory window's view
+    // state, and jumps by hundreds as the memory window does.
+    void sourceNavigation() {
+        TMoveFixture f;
+        f.Put(305, 145.5, u"A"_s);
+        f.Put(700, 145.5, u"B"_s);
+        const QString windowSql = f.Data.BuildMemorySql();
+        f.Pick(u"SourcePopupMenu"_s, u"Hide Blanks"_s);
+        QCOMPARE(f.View().RecordCount(), 2);
+        QCOMPARE(f.Data.BuildMemorySql(), windowSql);
+        f.Pick(u"SourcePopupMenu"_s, u"Show All"_s);
+        QCOMPARE(f.View().RecordCount(), kBankRows);
+        f.Pick(u"SourcePopupMenu"_s, u"300"_s);
+        QCOMPARE(f.Mem(), u"300"_s);
+        f.Pick(u"SourcePopupMenu"_s, u"Hide Blanks"_s);
+        f.Pick(u"SourcePopupMenu"_s, u"300"_s);
+        QCOMPARE(f.Mem(), u"305"_s);
+        // A click on the MEM title shows all again.
+        f.Move->SourceGrid()->horizontalHeader()->sectionClicked(
+            f.Move->SourceGrid()->FieldOfGridColumn(0));
+        QCOMPARE(f.View().RecordCount(), kBankRows);
+    }
+
+    // The spacer keeps the target's tools over the target grid as the window changes size,
+    // and never shrinks below 8.
+    void spacerFollowsTheSize() {
+        TMoveFixture f;
+        TMoveForm& move = *f.Move;
+        auto* spacer = move.findChild<QWidget*>(u"Spacer"_s);
+        move.resize(900, move.height());
+        QTRY_COMPARE(spacer->width(), move.SpacerWidth());
+        const int wide = spacer->width();
+        const int grid = move.SourceGrid()->width();
+        move.resize(700, move.height());
+        QTRY_VERIFY(move.SourceGrid()->width() < grid);
+        QTRY_COMPARE(spacer->width(), std::max(8, wide - (grid - move.SourceGrid()->width())));
+        // The source grid made narrower than its tools.
+        auto* splitter = move.findChild<QSplitter*>(u"Splitter1"_s);
+        splitter->setSizes({40, 660});
+        QTRY_COMPARE(spacer->width(), 8);
+    }
+
+    // "Move Mem" shows all memories, stops polling and opens the window modally on the move
+    // table; closing it leaves the memory window's rows as they were.
+    void openedFromTheMemoryWindow() {
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        auto* signal = f.Panel.Sheet().Widgets().TimerCheckBox;
+        signal->setChecked(true);
+        f.Form->SubSelectHundred(2);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* move = qobject_cast<TMoveForm*>(QApplication::activeModalWidget());
+            seen = move && move->windowTitle() == u"MoveForm"_s && !signal->isChecked() &&
+                   f.Data.MoveTable().Active() && f.View().RecordCount() == kBankRows;
+            if (move)
+                move->SourceHideBlanks();
+            if (move)
+                move->close();
+        });
+        f.MenuItem(u"PopupMenuRightClick"_s, u"Move Mem"_s)->trigger();
+        QVERIFY(seen);
+        QCOMPARE(f.View().Sql(), f.Data.BuildMemorySql());
+        QCOMPARE(f.View().RecordCount(), kBankRows);
     }
 
     void notConnected() {

@@ -38,7 +38,7 @@ constexpr int kHundreds = 10;
 constexpr int kScrollRows = 2;
 constexpr int kSpacerMargin = 6;
 constexpr int kSpacerMinimum = 8;
-constexpr int kDefaultWidth = 560;
+constexpr int kDefaultWidth = 660;
 
 // The columns both grids show, with their widths (0: the grid's own).
 const QList<QPair<QString, int>> kMoveColumns = {
@@ -154,6 +154,7 @@ TMoveForm::TMoveForm(TMemForm& memForm, QWidget* parent)
         g->setStatusTip(JoinedHint(hint));
         g->SetColours(memGrid.FixedColour(), memGrid.BackColour(), memGrid.TextColour());
         g->BindToView(view);
+        g->FollowViewRow(view.RecNo());
         return g;
     };
     FSourceGrid = grid(&tables.DataSource1(), tables.MemQuery1(), u"SourceGrid"_s,
@@ -544,6 +545,9 @@ void TMoveForm::showEvent(QShowEvent* event) {
     if (table.Active())
         table.Refresh();
     UpdateSpacer();
+    // Both grids open on their current rows, the source on the row the memory window was on.
+    for (TMemoryGrid* grid : {FSourceGrid, FTargetGrid})
+        grid->scrollTo(grid->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void TMoveForm::resizeEvent(QResizeEvent* event) {

@@ -437,11 +437,15 @@ private Q_SLOTS:
         auto* signal = f.Panel.Sheet().Widgets().TimerCheckBox;
         signal->setChecked(true);
         f.Form->SubSelectHundred(2);
+        QVERIFY(f.Form->LocateChannel(250));
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* move = qobject_cast<TMoveForm*>(QApplication::activeModalWidget());
             seen = move && move->windowTitle() == u"MoveForm"_s && !signal->isChecked() &&
-                   f.Data.MoveTable().Active() && f.View().RecordCount() == kBankRows;
+                   f.Data.MoveTable().Active() && f.View().RecordCount() == kBankRows &&
+                   // The source opens on the row the memory window was on.
+                   f.Mem() == u"250"_s &&
+                   move->SourceGrid()->currentIndex().row() == f.View().RecNo();
             if (move)
                 move->SourceHideBlanks();
             if (move)

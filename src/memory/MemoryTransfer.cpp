@@ -18,7 +18,6 @@ namespace {
 constexpr int kBlockSize = 10;
 constexpr int kBlocksPerHundred = 10;
 constexpr int kHundreds = 10;
-constexpr std::uint8_t kMemoryRecallCode = 2; // "MR" in kRxCodes
 // Sent as "MA" without a number: the next ten channels after the previous listing.
 constexpr int kNextBlock = -1;
 
@@ -87,28 +86,20 @@ QString ChannelListText(const QList<int>& channels) {
     return parts.join(u", "_s);
 }
 
-// Unhooks the VFO-data handler and stops the poll timer; puts both back when it goes.
-class TMemoryTransfer::TFrame {
-public:
-    explicit TFrame(TMemoryTransfer& owner)
-        : FOwner(owner)
-        , FTimerWasOn(owner.FDriver.TimerStatus()) {
-        if (FOwner.UnhookVfoData)
-            FOwner.UnhookVfoData();
-        FOwner.FDriver.FSetTimerStatus(false);
-    }
-    ~TFrame() {
-        FOwner.FDriver.FSetTimerStatus(FTimerWasOn);
-        if (FOwner.HookVfoData)
-            FOwner.HookVfoData();
-    }
-    TFrame(const TFrame&) = delete;
-    TFrame& operator=(const TFrame&) = delete;
+TMemoryTransfer::TFrame::TFrame(TMemoryTransfer& owner)
+    : FOwner(owner)
+    , FTimerWasOn(owner.FDriver.TimerStatus()) {
+    if (FOwner.UnhookVfoData)
+        FOwner.UnhookVfoData();
+    FOwner.FDriver.FSetTimerStatus(false);
+    FOwner.StopActivity();
+}
 
-private:
-    TMemoryTransfer& FOwner;
-    bool FTimerWasOn;
-};
+TMemoryTransfer::TFrame::~TFrame() {
+    FOwner.FDriver.FSetTimerStatus(FTimerWasOn);
+    if (FOwner.HookVfoData)
+        FOwner.HookVfoData();
+}
 
 TMemoryTransfer::TMemoryTransfer(TAR5000& driver, TDataModule1& data)
     : FDriver(driver)
@@ -256,7 +247,6 @@ TTransferResult TMemoryTransfer::LoadFromReceiver(const TLoadOptions& options) {
         return result;
     }
     TFrame frame(*this);
-    StopActivity();
     const int hundreds = options.OnlyBank0 ? 1 : kHundreds;
     const int channels = hundreds * 100;
     FData.ProgrammaticEdit = true;
@@ -381,7 +371,6 @@ TTransferResult TMemoryTransfer::Download(TDownloadMode mode) {
         rowOf.insert(table.Value(u"MEM").toString().toInt(), row);
 
     TFrame frame(*this);
-    StopActivity();
     for (int channel = 0; channel < kBankRows; ++channel) {
         Progress(u"Cancel"_s, channel);
         if (Cancelled()) {
@@ -445,7 +434,6 @@ TTransferResult TMemoryTransfer::WriteRow(TTableView& source) {
         return result;
     }
     TFrame frame(*this);
-    StopActivity();
     FDriver.WriteMemory(result.Record);
     FDriver.GetDS();
     if (!FDriver.Connected()) {
@@ -465,7 +453,6 @@ TTransferResult TMemoryTransfer::RefreshRow() {
     if (RefusedWithoutLink(result))
         return result;
     TFrame frame(*this);
-    StopActivity();
     TTableView& view = FData.MemQuery1();
     const int channel = view.Value(u"MEM").toString().toInt();
     FData.ProgrammaticEdit = true;
@@ -481,7 +468,7 @@ TTransferResult TMemoryTransfer::RefreshRow() {
         return result;
     }
     result.Record = rec;
-    const bool inMemoryMode = rec.Empty || rec.Vfo == kMemoryRecallCode;
+    const bool inMemoryMode = rec.Empty || rec.Vfo == kRxCodeMemoryRecall;
     if (rec.Empty || !inMemoryMode || rec.Channel != channel) {
         result.ReceiverElsewhere = inMemoryMode && rec.Channel != channel;
         result.RowBlanked = true;

@@ -59,6 +59,21 @@ class TMemoryTransfer {
 public:
     TMemoryTransfer(TAR5000& driver, TDataModule1& data);
 
+    // Unhooks the VFO-data handler, stops the poll timer and any running scan or search; puts
+    // the handler and the timer back when it goes. Every exchange with the receiver that moves
+    // channels runs inside one.
+    class TFrame {
+    public:
+        explicit TFrame(TMemoryTransfer& owner);
+        ~TFrame();
+        TFrame(const TFrame&) = delete;
+        TFrame& operator=(const TFrame&) = delete;
+
+    private:
+        TMemoryTransfer& FOwner;
+        bool FTimerWasOn;
+    };
+
     // Progress of a load or download: the label ("Pass 1", "Pass 2", "Cancel") and 0..1000.
     std::function<void(const QString& label, int position)> OnProgress;
     // Polled between blocks and channels; true ends a load's first pass or a download.
@@ -90,8 +105,6 @@ public:
     bool StoreRxDatInRow(const TRxDat& rec);
 
 private:
-    class TFrame;
-
     bool LinkReady() const;
     // True (outcome NotConnected) when the link is not ready for a transfer.
     bool RefusedWithoutLink(TTransferResult& result) const;

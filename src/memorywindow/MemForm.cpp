@@ -12,6 +12,7 @@
 #include "MemoryGrid.h"
 #include "MemoryMaintenance.h"
 #include "MemoryTransferController.h"
+#include "MoveForm.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
 #include "SelectScanFlags.h"
@@ -136,17 +137,7 @@ void TMemForm::BuildGrid() {
     connect(FGrid, &TMemoryGrid::TitleClicked, this, &TMemForm::TitleClicked);
     connect(FGrid, &TMemoryGrid::ScrollKeyReleased, this, &TMemForm::ScrollKeyReleased);
     connect(FGrid, &QWidget::customContextMenuRequested, this, &TMemForm::ShowGridMenu);
-    // The grid's current row is the view's current row, whichever of the two moves it.
-    TTableView& view = FData.MemQuery1();
-    connect(FGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [&view](const QModelIndex& current) {
-                if (current.isValid() && current.row() != view.RecNo())
-                    view.MoveTo(current.row());
-            });
-    connect(&view, &TTableView::CurrentChanged, this, &TMemForm::FollowCurrentRow);
-    // The view chooses its row before the grid is told of the new rows: the grid catches up.
-    connect(&FData.DataSource1(), &QAbstractItemModel::modelReset, this,
-            [this, &view] { FollowCurrentRow(view.RecNo()); });
+    FGrid->BindToView(FData.MemQuery1());
     connect(&FData.DataSource1(), &TTableModel::EditFailed, this,
             [this](const QString& error) { FMain.AddMessage(error); });
 }
@@ -307,7 +298,8 @@ void TMemForm::BuildMenus() {
             &TMemoryTransferController::RefreshRow);
     connect(FGridMenu->addAction(u"Copy record TO Rx Mem"_s), &QAction::triggered, FTransfers,
             [this] { FTransfers->WriteRow(FData.MemQuery1()); });
-    later(Action(FGridMenu, u"Move Mem"_s, u"Show the MOVE form"_s));
+    connect(Action(FGridMenu, u"Move Mem"_s, u"Show the MOVE form"_s), &QAction::triggered, this,
+            [this] { OpenMoveForm(*this); });
     later(FGridMenu->addAction(u"Delete Mem"_s));
     later(Action(FGridMenu, u"Add to Search Pass Freqs"_s,
                  u"First Set active search bank on search panel"_s));
@@ -499,11 +491,7 @@ int TMemForm::CurrentChannel() const {
 }
 
 void TMemForm::FollowCurrentRow(int row) {
-    const QModelIndex current = FGrid->currentIndex();
-    if (row < 0 || (current.isValid() && current.row() == row))
-        return;
-    const int column = current.isValid() ? current.column() : FGrid->FieldOfGridColumn(0);
-    FGrid->setCurrentIndex(FGrid->model()->index(row, std::max(column, 0)));
+    FGrid->FollowViewRow(row);
 }
 
 void TMemForm::ReopenView(const QString& sql) {

@@ -309,6 +309,32 @@ QList<int> TMemoryGrid::SelectedRows() const {
     return rows;
 }
 
+void TMemoryGrid::BindToView(TTableView& view) {
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [&view](const QModelIndex& current) {
+                if (current.isValid() && current.row() != view.RecNo())
+                    view.MoveTo(current.row());
+            });
+    connect(&view, &TTableView::CurrentChanged, this, &TMemoryGrid::FollowViewRow);
+    // The view chooses its row before the grid is told of the new rows: the grid catches up.
+    if (model())
+        connect(model(), &QAbstractItemModel::modelReset, this,
+                [this, &view] { FollowViewRow(view.RecNo()); });
+}
+
+void TMemoryGrid::FollowViewRow(int row) {
+    const QModelIndex current = currentIndex();
+    if (row < 0 || !model() || (current.isValid() && current.row() == row))
+        return;
+    const int column = current.isValid() ? current.column() : FieldOfGridColumn(0);
+    setCurrentIndex(model()->index(row, std::max(column, 0)));
+}
+
+void TMemoryGrid::SetShownFields(const QList<QPair<QString, int>>& fields) {
+    FShownFields = fields;
+    ArrangeColumns();
+}
+
 std::unique_ptr<QMimeData> TMemoryGrid::RowMimeData(int row) const {
     auto mime = std::make_unique<QMimeData>();
     if (!FModel || !FModel->View().Active() || row < 0 || row >= FModel->rowCount())
@@ -338,6 +364,19 @@ void TMemoryGrid::ArrangeColumns() {
             width = std::max(width, fontMetrics().horizontalAdvance(u"2600.000000"_s) + 12);
         header->resizeSection(field, width > 0 ? width : header->defaultSectionSize());
         ++target;
+    }
+    if (FShownFields.isEmpty())
+        return;
+    for (int field = 0; field < FModel->columnCount(); ++field) {
+        const QString name =
+            field < FModel->View().FieldCount() ? FModel->View().Field(field).Name : QString();
+        const auto shown = std::find_if(FShownFields.cbegin(), FShownFields.cend(),
+                                        [&name](const QPair<QString, int>& f) {
+                                            return f.first.compare(name, Qt::CaseInsensitive) == 0;
+                                        });
+        header->setSectionHidden(field, shown == FShownFields.cend());
+        if (shown != FShownFields.cend() && shown->second > 0)
+            header->resizeSection(field, shown->second);
     }
 }
 

@@ -60,6 +60,13 @@ public:
     // Model rows, ascending.
     QList<int> SelectedRows() const;
 
+    // The grid's current row is the view's current row, whichever of the two moves it.
+    void BindToView(TTableView& view);
+    // Makes a row of the view the grid's current row, keeping the focused column.
+    void FollowViewRow(int row);
+    // Only these fields show, with these widths (0: as the grid has it); empty shows all.
+    void SetShownFields(const QList<QPair<QString, int>>& fields);
+
     // What a row dragged out of the grid carries: its MEM text.
     std::unique_ptr<QMimeData> RowMimeData(int row) const;
 
@@ -88,6 +95,7 @@ private:
     QColor FTitleHighlight;
     int FHighlightColumn = -1;
     bool FDragArmed = false; // pressed on a row with the left button, not yet dragged
+    QList<QPair<QString, int>> FShownFields;
 
     void ArrangeColumns();
     void OnTitleClicked(int field);

@@ -1,7 +1,6 @@
 // The memory window on a main window and the in-process simulated receiver: which rows it shows,
 // how it tunes, and the transfers as the user starts them.
-#include "mainwindow/PanelFixture.h"
-#include "memory/MemoryFixture.h"
+#include "memorywindow/MemFormFixture.h"
 
 #include "DataUnit1.h"
 #include "IniFile.h"
@@ -32,54 +31,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct TMemFormFixture {
-    TMemoryHome Home;
-    TPanelFixture Panel;
-    TDataModule1 Data{Home.Dir.path()};
-    std::unique_ptr<TMemForm> Form;
-
-    explicit TMemFormFixture(const TSimOptions& options = {})
-        : Panel({}, options) {
-        Panel.Form->Driver()->SetBankPauseMs = 0;
-        // As the program wires it: what the table refuses is explained in the messages window.
-        Data.ShowMessage = [this](const QString& text) {
-            Panel.Form->AddMessage(text);
-        };
-        if (!Data.DataModule1Create())
-            qFatal("tables: %s", qPrintable(Data.LastError()));
-        Form = std::make_unique<TMemForm>(*Panel.Form, Data);
-        Panel.Form->SetMemoryWindowLink(std::make_unique<TMemFormLink>(*Form));
-        Form->show();
-    }
-    ~TMemFormFixture() {
-        Panel.Form->SetMemoryWindowLink(nullptr);
-        Form.reset();
-    }
-    TMemFormFixture(const TMemFormFixture&) = delete;
-    TMemFormFixture& operator=(const TMemFormFixture&) = delete;
-
-    TTableView& View() { return Data.MemQuery1(); }
-    TScriptedPrompt& Answers() { return *Panel.Answers; }
-    bool Sql(const QString& sql) {
-        return Data.Engine().Execute(sql) && Data.ReopenMemoryView(Data.MemQuery1().Sql());
-    }
-    QString Mem() { return View().Value(u"MEM").toString(); }
-    template <typename T> T* Find(const QString& name) const {
-        T* found = Form->findChild<T*>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
-    QAction* MenuItem(const QString& menu, const QString& text) const {
-        for (QAction* action : Find<QMenu>(menu)->actions())
-            if (action->text() == text)
-                return action;
-        qFatal("no item %s", qPrintable(text));
-    }
-    QStringList Sent() const { return Panel.Sent(); }
-    qsizetype SentIndex(const QString& line) const { return Sent().indexOf(line); }
-};
 
 // Clicks a button of the next modal dialog as soon as it shows.
 void AnswerNextDialog(const QString& buttonName) {

@@ -71,7 +71,6 @@ bool Kv7ReadIn(TDataModule1& data, const QString& path) {
     return true;
 }
 
-
 constexpr int kBaud = 19200;
 constexpr int kLatencyMs = 5;
 constexpr double kBitsPerByte = 10.0;

@@ -15,7 +15,6 @@ inline constexpr std::uint8_t kRxCodeMemory = 2;         // "MR"
 inline constexpr std::uint8_t kRxCodeFirstVfo = 10;      // "VA"; "VB".."VE" follow
 inline constexpr std::uint8_t kRxCodeFirstVfoSearch = 5; // "VS VA"
 inline constexpr std::uint8_t kRxCodeProgramSearch = 4;  // "SS"
-inline constexpr std::uint8_t kRxCodeMemoryRecall = 2;   // "MR": the receiver on a channel
 inline constexpr int kModeMissing = 99;                  // an MD field with no digit
 
 // One VFO or memory channel.

@@ -72,6 +72,18 @@ bool Writable(const TRxDat& rec) {
 
 } // namespace
 
+bool ReceiverOnChannel(TAR5000& driver, int channel, TRxDat& rec) {
+    if (!driver.Connected())
+        return false;
+    rec.Channel = -1;
+    const bool answered = driver.GetRx(rec);
+    // An empty channel answers without the fields of a channel in use, which GetRx counts as no
+    // answer.
+    if (rec.Empty)
+        return rec.Channel == channel;
+    return answered && rec.Vfo == kRxCodeMemory && rec.Channel == channel;
+}
+
 QString ChannelListText(const QList<int>& channels) {
     QStringList parts;
     for (qsizetype i = 0; i < channels.size();) {
@@ -468,7 +480,7 @@ TTransferResult TMemoryTransfer::RefreshRow() {
         return result;
     }
     result.Record = rec;
-    const bool inMemoryMode = rec.Empty || rec.Vfo == kRxCodeMemoryRecall;
+    const bool inMemoryMode = rec.Empty || rec.Vfo == kRxCodeMemory;
     if (rec.Empty || !inMemoryMode || rec.Channel != channel) {
         result.ReceiverElsewhere = inMemoryMode && rec.Channel != channel;
         result.RowBlanked = true;

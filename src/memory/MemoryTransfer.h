@@ -38,6 +38,10 @@ struct TTransferResult {
     bool Ok() const { return Outcome == TTransferOutcome::Done && NotDone.isEmpty(); }
 };
 
+// Asks the receiver where it is; true when it reports memory channel `channel`, in use or empty
+// (rec.Empty tells which).
+bool ReceiverOnChannel(TAR5000& driver, int channel, TRxDat& rec);
+
 // "012-019, 100, 250-299": channel numbers as the user reads them in a message.
 QString ChannelListText(const QList<int>& channels);
 

@@ -100,16 +100,6 @@ TChannelMover::TStep TChannelMover::MoveInTable(int source, int target, TMoveKin
     return fail(Mem(source) + u" not moved: "_s + error);
 }
 
-bool TChannelMover::ReceiverOn(int channel, TRxDat& rec) {
-    if (!FDriver.Connected())
-        return false;
-    const bool answered = FDriver.GetRx(rec);
-    // An empty channel answers without the fields of a channel in use.
-    if (rec.Empty)
-        return rec.Channel == channel;
-    return answered && rec.Vfo == kRxCodeMemoryRecall && rec.Channel == channel;
-}
-
 void TChannelMover::MoveInReceiver(int source, int target, TMoveKind kind, TMoveOutcome& outcome) {
     const bool move = kind == TMoveKind::Move;
     if (!LocateInTable(target)) {
@@ -121,7 +111,7 @@ void TChannelMover::MoveInReceiver(int source, int target, TMoveKind kind, TMove
     FDriver.SetVfo(u'A', vfo);
     FDriver.WriteMemory(written);
     TRxDat reported;
-    if (!ReceiverOn(target, reported) || reported.Empty ||
+    if (!ReceiverOnChannel(FDriver, target, reported) || reported.Empty ||
         std::abs(reported.Freq - written.Freq) > kSameFrequencyMHz) {
         // The target stays marked CHANGED for the next download, and the source stays in the
         // receiver: the channel is still there, where it was.
@@ -145,7 +135,7 @@ void TChannelMover::MoveInReceiver(int source, int target, TMoveKind kind, TMove
     // "MQ" deletes whatever channel the receiver is on: it must be on the source.
     FDriver.RecallMemory(source);
     TRxDat recalled;
-    if (!ReceiverOn(source, recalled)) {
+    if (!ReceiverOnChannel(FDriver, source, recalled)) {
         outcome.NotDone << Mem(source) + u" not deleted"_s;
         return;
     }
@@ -154,7 +144,7 @@ void TChannelMover::MoveInReceiver(int source, int target, TMoveKind kind, TMove
     // the delete before it.
     FDriver.RecallMemory(target);
     TRxDat back;
-    if (!ReceiverOn(target, back))
+    if (!ReceiverOnChannel(FDriver, target, back))
         outcome.NotDone << Mem(source) + u" perhaps not deleted"_s;
 }
 

@@ -62,8 +62,6 @@ private:
     bool LocateInTable(int channel);
     TStep MoveInTable(int source, int target, TMoveKind kind, TMoveOutcome& outcome);
     void MoveInReceiver(int source, int target, TMoveKind kind, TMoveOutcome& outcome);
-    // The receiver's report after a recall or write: true when it is on that memory channel.
-    bool ReceiverOn(int channel, TRxDat& rec);
     static TMoveOutcome Refusal(const QString& text, TMoveNotice notice);
 
     TAR5000& FDriver;

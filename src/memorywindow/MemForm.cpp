@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "BusyWindow.h"
+#include "ChannelActions.h"
 #include "ColorNumber.h"
 #include "DataUnit1.h"
 #include "FormPlacement.h"
@@ -88,6 +89,7 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
     FMaintenance = new TMemoryMaintenance(*this, this);
     BuildGrid();
     FVfoDrop = new TVfoDrop(*this, this);
+    FChannelActions = new TChannelActions(*this, this);
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
@@ -210,8 +212,11 @@ void TMemForm::BuildMenus() {
     relocate->setObjectName(u"RelocateKv7savedtable1"_s);
     connect(relocate, &QAction::triggered, kv7, &TKv7Exchange::RelocateKv7savedtable1);
     FFileMenu->addSeparator();
-    later(
-        Action(FFileMenu, u"Import CTCSS to Rx Mem Channels"_s, u"Import CTCSS from text file"_s));
+    QAction* importCtcss =
+        Action(FFileMenu, u"Import CTCSS to Rx Mem Channels"_s, u"Import CTCSS from text file"_s);
+    importCtcss->setObjectName(u"ImportCTCSStoRxMemChannels1"_s);
+    connect(importCtcss, &QAction::triggered, FChannelActions, &TChannelActions::ImportCtcss);
+    FReceiverActions << importCtcss;
     FFileMenu->addSeparator();
     QAction* print = Action(FFileMenu, u"Print Memory Channel Listing"_s);
     print->setShortcut(QKeySequence(u"Ctrl+P"_s));
@@ -290,19 +295,25 @@ void TMemForm::BuildMenus() {
 
     FGridMenu = new QMenu(this);
     FGridMenu->setObjectName(u"PopupMenuRightClick"_s);
-    later(Action(FGridMenu, u"To Current Vfo"_s, u"Send this mem to current vfo"_s));
-    later(Action(FGridMenu, u"To Vfo A"_s, u"Send this mem to VfoA"_s));
-    for (const QString& text : {u"To Vfo B"_s, u"To Vfo C"_s, u"To Vfo D"_s, u"To Vfo E"_s})
-        later(FGridMenu->addAction(text));
+    connect(Action(FGridMenu, u"To Current Vfo"_s, u"Send this mem to current vfo"_s),
+            &QAction::triggered, FChannelActions, &TChannelActions::CopyToCurrentVfo);
+    for (const QChar letter : {u'A', u'B', u'C', u'D', u'E'}) {
+        QAction* toVfo = Action(FGridMenu, u"To Vfo "_s + letter,
+                                letter == u'A' ? u"Send this mem to VfoA"_s : QString());
+        connect(toVfo, &QAction::triggered, FChannelActions,
+                [this, letter] { FChannelActions->CopyToVfo(letter); });
+    }
     connect(FGridMenu->addAction(u"Refresh record FROM Rx"_s), &QAction::triggered, FTransfers,
             &TMemoryTransferController::RefreshRow);
     connect(FGridMenu->addAction(u"Copy record TO Rx Mem"_s), &QAction::triggered, FTransfers,
             [this] { FTransfers->WriteRow(FData.MemQuery1()); });
     connect(Action(FGridMenu, u"Move Mem"_s, u"Show the MOVE form"_s), &QAction::triggered, this,
             [this] { OpenMoveForm(*this); });
-    later(FGridMenu->addAction(u"Delete Mem"_s));
-    later(Action(FGridMenu, u"Add to Search Pass Freqs"_s,
-                 u"First Set active search bank on search panel"_s));
+    connect(FGridMenu->addAction(u"Delete Mem"_s), &QAction::triggered, FChannelActions,
+            &TChannelActions::DeleteMem);
+    connect(Action(FGridMenu, u"Add to Search Pass Freqs"_s,
+                   u"First Set active search bank on search panel"_s),
+            &QAction::triggered, FChannelActions, &TChannelActions::AddToSearchPassFreqs);
     QAction* clearSelectScan = FGridMenu->addAction(u"Clear ALL Select Scan flags"_s);
     clearSelectScan->setObjectName(u"ClearALLSelectScan1"_s);
     connect(clearSelectScan, &QAction::triggered, this, &TMemForm::ClearAllSelectScan);
@@ -337,7 +348,7 @@ void TMemForm::BuildToolBars() {
     connect(FMultiSelect, &QCheckBox::toggled, this, &TMemForm::MultiSelectClicked);
     menuBand->addWidget(FMultiSelect);
     FDeleteRows = ToolButton(u"btnDeleteMultipleRows"_s, u"Del"_s, u"Delete Selected Rows"_s);
-    FDeleteRows->setEnabled(false); // deleting channels comes with the channel actions
+    connect(FDeleteRows, &QToolButton::clicked, FChannelActions, &TChannelActions::DeleteMem);
     FDeleteRowsAction = menuBand->addWidget(FDeleteRows);
     FDeleteRowsAction->setVisible(false);
 
@@ -856,6 +867,14 @@ void TMemForm::ResetRunControls() {
     FNoAutoRefresh->setEnabled(true);
     FMultiSelect->setChecked(false);
     MultiSelectClicked(false);
+}
+
+bool TMemForm::MultiRowSelect() const {
+    return FMultiSelect->isChecked();
+}
+
+void TMemForm::SetMultiRowSelect(bool on) {
+    FMultiSelect->setChecked(on);
 }
 
 void TMemForm::MultiSelectClicked(bool on) {

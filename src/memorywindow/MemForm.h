@@ -23,6 +23,7 @@ class TMainForm;
 class TMemoryGrid;
 class TMemoryTransferController;
 class TVfoDrop;
+class TChannelActions;
 class TIniFile;
 
 // The memory window: the current memory bank table in an editable grid, and what decides which
@@ -41,6 +42,10 @@ public:
     TMemoryGrid* Grid() const { return FGrid; }
     TMemoryTransferController* Transfers() const { return FTransfers; }
     TVfoDrop* VfoDrop() const { return FVfoDrop; }
+    TChannelActions* ChannelActions() const { return FChannelActions; }
+    // "M&ulti Row Select for Delete": rows are selected for deleting, the grid menu is off.
+    bool MultiRowSelect() const;
+    void SetMultiRowSelect(bool on);
 
     // Set by the Cancel window while a transfer runs; polled by the transfer.
     bool CancelRequested = false;
@@ -141,6 +146,7 @@ private:
     TMemoryTransferController* FTransfers = nullptr;
     class TMemoryMaintenance* FMaintenance = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
+    TChannelActions* FChannelActions = nullptr;
 
     std::unique_ptr<QPrinter> FPrinter;
     QColor FFixed;

@@ -159,7 +159,8 @@ TMoveForm::TMoveForm(TMemForm& memForm, QWidget* parent)
     };
     FSourceGrid = grid(&tables.DataSource1(), tables.MemQuery1(), u"SourceGrid"_s,
                        u"|Drag across to move mem"_s);
-    // A press on a selected row keeps the others selected, so several rows can be dragged.
+    // A press on a selected row starts a drag of the rows selected rather than a new selection.
+    tables.DataSource1().RowsDraggable = true;
     FSourceGrid->setDragEnabled(true);
     connect(FSourceGrid, &TMemoryGrid::TitleClicked, this, [this](int column) {
         if (column == 0)

@@ -110,6 +110,8 @@ bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int r
 
 Qt::ItemFlags TTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (index.isValid() && RowsDraggable)
+        result |= Qt::ItemIsDragEnabled;
     if (!index.isValid() || !FView.CanModify() || index.column() >= FColumnCount)
         return result;
     const TCalculatedColumn* calculated = Calculated(index.column());

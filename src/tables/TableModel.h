@@ -31,6 +31,9 @@ public:
     // How a value is shown; without it the value itself is.
     std::function<QVariant(int field, const QVariant& value)> DisplayText;
 
+    // Rows can be dragged out of a view that allows it.
+    bool RowsDraggable = false;
+
     // A column's title; without it the field's name.
     std::function<QString(int column)> HeaderText;
 

@@ -41,6 +41,9 @@ public:
     TMemoryGrid* Grid() const { return FGrid; }
     TMemoryTransferController* Transfers() const { return FTransfers; }
     TVfoDrop* VfoDrop() const { return FVfoDrop; }
+    class TMemoryPrinting* Printing() const {
+        return FPrinting;
+    }
 
     // Set by the Cancel window while a transfer runs; polled by the transfer.
     bool CancelRequested = false;
@@ -140,6 +143,7 @@ private:
     TMemoryGrid* FGrid = nullptr;
     TMemoryTransferController* FTransfers = nullptr;
     class TMemoryMaintenance* FMaintenance = nullptr;
+    class TMemoryPrinting* FPrinting = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
 
     std::unique_ptr<QPrinter> FPrinter;

@@ -1,5 +1,7 @@
 #include "MemoryListing.h"
 
+#include "DataUnit1.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -59,6 +61,28 @@ QFont ListingFont(double points, bool bold = false) {
 }
 
 } // namespace
+
+QList<TListingRow> ListingRows(TDataModule1& data) {
+    TTableView& view = data.MemQuery1();
+    QList<TListingRow> rows;
+    if (!view.Active())
+        return rows;
+    view.FetchMore(std::numeric_limits<int>::max());
+    const std::array<int, 4> fields = {view.FieldIndex(u"MEM"), view.FieldIndex(u"FREQ"),
+                                       view.FieldIndex(u"TEXT"), view.FieldIndex(u"MODE")};
+    const auto& display = data.DataSource1().DisplayText;
+    const auto text = [&](int row, int field) {
+        if (field < 0)
+            return QString();
+        const QVariant value = view.ValueAt(row, field);
+        return (display ? display(field, value) : value).toString();
+    };
+    rows.reserve(view.FetchedCount());
+    for (int row = 0; row < view.FetchedCount(); ++row)
+        rows.append({text(row, fields[0]), text(row, fields[1]), text(row, fields[2]),
+                     text(row, fields[3])});
+    return rows;
+}
 
 // The page in device units with the conversion from millimetres.
 struct TMemoryListing::TGeometry {

@@ -6,6 +6,7 @@
 
 class QPagedPaintDevice;
 class QPainter;
+class TDataModule1;
 
 // The program's web address, printed at the foot of every listing page.
 inline constexpr const char* kProgramWebAddress = "https://kovela.example.org";
@@ -18,6 +19,9 @@ struct TListingRow {
     QString Text;
     QString Mode;
 };
+
+// The rows the memory view shows, in its order and as the grid shows them.
+QList<TListingRow> ListingRows(TDataModule1& data);
 
 // The paper listing of memory channels. It keeps its own copy of the rows, so the view it came
 // from is free again as soon as it is made, and it paints its pages on any paged device (a

@@ -101,7 +101,7 @@ public:
 
     void SaveSettings(TIniFile& ini) const;
     QColor HighlightColor() const { return FHighlight; }
-    // The printer chosen in "Printer Setup...", for the listing.
+    // The printer the listing goes to; it keeps the user's choice from one listing to the next.
     QPrinter& Printer();
     QString InfoText() const;
 

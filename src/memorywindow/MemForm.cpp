@@ -12,6 +12,7 @@
 #include "MainSheet.h"
 #include "MemoryGrid.h"
 #include "MemoryMaintenance.h"
+#include "MemoryPrinting.h"
 #include "MemoryTransferController.h"
 #include "MoveForm.h"
 #include "ProgramFolder.h"
@@ -31,7 +32,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -87,6 +87,7 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
 
     FTransfers = new TMemoryTransferController(*this, this);
     FMaintenance = new TMemoryMaintenance(*this, this);
+    FPrinting = new TMemoryPrinting(*this, this);
     BuildGrid();
     FVfoDrop = new TVfoDrop(*this, this);
     FChannelActions = new TChannelActions(*this, this);
@@ -220,11 +221,11 @@ void TMemForm::BuildMenus() {
     FFileMenu->addSeparator();
     QAction* print = Action(FFileMenu, u"Print Memory Channel Listing"_s);
     print->setShortcut(QKeySequence(u"Ctrl+P"_s));
-    later(print);
-    connect(Action(FFileMenu, u"Printer Setup..."_s), &QAction::triggered, this, [this] {
-        QPrintDialog dialog(&Printer(), this);
-        dialog.exec();
-    });
+    // The key is the window's (WindowKey), so that it is seen before the controls.
+    print->setShortcutContext(Qt::WidgetShortcut);
+    connect(print, &QAction::triggered, FPrinting, &TMemoryPrinting::PrintMemoryChannelListing);
+    connect(Action(FFileMenu, u"Printer Setup..."_s), &QAction::triggered, FPrinting,
+            &TMemoryPrinting::PrinterSetup);
     FFileMenu->addSeparator();
     connect(Action(FFileMenu, u"Rebuild Database Indexes"_s,
                    u"Attempt repair of active memory table indexes"_s),
@@ -1009,6 +1010,10 @@ bool TMemForm::WindowKey(QKeyEvent* event) {
     };
     if (mods == Qt::ControlModifier && key == Qt::Key_A) {
         ShowAllMemories();
+        return true;
+    }
+    if (mods == Qt::ControlModifier && key == Qt::Key_P) {
+        FPrinting->PrintMemoryChannelListing();
         return true;
     }
     if (mods == Qt::NoModifier && key == Qt::Key_F3) {

@@ -46,6 +46,7 @@ public:
     // "M&ulti Row Select for Delete": rows are selected for deleting, the grid menu is off.
     bool MultiRowSelect() const;
     void SetMultiRowSelect(bool on);
+    class TMemoryPrinting* Printing() const { return FPrinting; }
 
     // Set by the Cancel window while a transfer runs; polled by the transfer.
     bool CancelRequested = false;
@@ -103,7 +104,7 @@ public:
 
     void SaveSettings(TIniFile& ini) const;
     QColor HighlightColor() const { return FHighlight; }
-    // The printer chosen in "Printer Setup...", for the listing.
+    // The printer the listing goes to; it keeps the user's choice from one listing to the next.
     QPrinter& Printer();
     QString InfoText() const;
 
@@ -145,6 +146,7 @@ private:
     TMemoryGrid* FGrid = nullptr;
     TMemoryTransferController* FTransfers = nullptr;
     class TMemoryMaintenance* FMaintenance = nullptr;
+    class TMemoryPrinting* FPrinting = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
     TChannelActions* FChannelActions = nullptr;
 

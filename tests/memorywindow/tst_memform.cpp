@@ -273,19 +273,6 @@ private Q_SLOTS:
         QVERIFY(f.Form->isEnabled() && f.Panel.Form->isEnabled());
     }
 
-    void printerSetupOpensAndCloses() {
-        TMemFormFixture f;
-        bool shown = false;
-        QTimer::singleShot(50, f.Form.get(), [&shown] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                shown = true;
-                dialog->reject();
-            }
-        });
-        f.MenuItem(u"FileMenu"_s, u"Printer Setup..."_s)->trigger();
-        QVERIFY(shown);
-    }
-
     void lostLink_data() {
         QTest::addColumn<QString>("toolButton");
         QTest::addColumn<QString>("dialogButton");

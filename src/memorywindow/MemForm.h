@@ -24,6 +24,7 @@ class TMemoryGrid;
 class TMemoryTransferController;
 class TVfoDrop;
 class TChannelActions;
+class TMemoryPrinting;
 class TIniFile;
 
 // The memory window: the current memory bank table in an editable grid, and what decides which
@@ -46,7 +47,7 @@ public:
     // "M&ulti Row Select for Delete": rows are selected for deleting, the grid menu is off.
     bool MultiRowSelect() const;
     void SetMultiRowSelect(bool on);
-    class TMemoryPrinting* Printing() const { return FPrinting; }
+    TMemoryPrinting* Printing() const { return FPrinting; }
 
     // Set by the Cancel window while a transfer runs; polled by the transfer.
     bool CancelRequested = false;
@@ -146,7 +147,7 @@ private:
     TMemoryGrid* FGrid = nullptr;
     TMemoryTransferController* FTransfers = nullptr;
     class TMemoryMaintenance* FMaintenance = nullptr;
-    class TMemoryPrinting* FPrinting = nullptr;
+    TMemoryPrinting* FPrinting = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
     TChannelActions* FChannelActions = nullptr;
 

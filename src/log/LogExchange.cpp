@@ -143,13 +143,13 @@ public:
             error = QString::fromUtf8(sqlite3_errmsg(FEngine.Handle()));
             return false;
         }
-        FColumn.fill(-1);
         for (int c = 0; c < sqlite3_column_count(FStatement); ++c) {
             const QByteArrayView name(sqlite3_column_name(FStatement, c));
             for (int f = 0; f < kLogFieldCount; ++f)
                 if (FColumn[f] < 0 &&
-                    QString::fromUtf8(name).compare(QLatin1StringView(kTableNames[f]),
-                                                    Qt::CaseInsensitive) == 0)
+                    QString::fromUtf8(name).compare(
+                        QLatin1StringView(kTableNames[static_cast<std::size_t>(f)]),
+                        Qt::CaseInsensitive) == 0)
                     FColumn[f] = c;
         }
         return true;
@@ -192,7 +192,7 @@ public:
 private:
     TTableEngine& FEngine;
     sqlite3_stmt* FStatement = nullptr;
-    std::array<int, kLogFieldCount> FColumn{};
+    QList<int> FColumn = QList<int>(kLogFieldCount, -1);
 };
 
 QHash<qint64, QByteArray> ReadCategoryTexts(TTableEngine& engine, const QString& categoryTable) {
@@ -359,18 +359,21 @@ TLogExportResult ExportLogKv7(TTableEngine& engine, const TTableView& view, cons
     };
     while (rows.Next(result.Error)) {
         TKv7Values values;
-        values[Kv7FieldIndex(u"MEM")] = FormatMemNumber(static_cast<int>(result.Written));
+        const auto at = [&values](const char16_t* name) -> QVariant& {
+            return values[static_cast<std::size_t>(Kv7FieldIndex(name))];
+        };
+        at(u"MEM") = FormatMemNumber(static_cast<int>(result.Written));
         if (!rows.IsNull(FFreq))
-            values[Kv7FieldIndex(u"FREQ")] = rows.Number(FFreq);
-        values[Kv7FieldIndex(u"MODE")] = text(FMode);
-        values[Kv7FieldIndex(u"BW")] = text(FBW);
-        values[Kv7FieldIndex(u"STEP")] = text(FStep);
-        values[Kv7FieldIndex(u"ATN")] = u"Auto"_s;
-        values[Kv7FieldIndex(u"ANT")] = text(FAnt);
-        values[Kv7FieldIndex(u"STADJ")] = rows.Bool(FStadj);
-        values[Kv7FieldIndex(u"TEXT")] = text(FNotes);
+            at(u"FREQ") = rows.Number(FFreq);
+        at(u"MODE") = text(FMode);
+        at(u"BW") = text(FBW);
+        at(u"STEP") = text(FStep);
+        at(u"ATN") = u"Auto"_s;
+        at(u"ANT") = text(FAnt);
+        at(u"STADJ") = rows.Bool(FStadj);
+        at(u"TEXT") = text(FNotes);
         if (!rows.IsNull(FSquelch))
-            values[Kv7FieldIndex(u"SQUELCH")] = static_cast<int>(rows.Integer(FSquelch));
+            at(u"SQUELCH") = static_cast<int>(rows.Integer(FSquelch));
         if (!writer.Write(values)) {
             result.Error = writer.Error();
             return result;
@@ -394,7 +397,7 @@ namespace {
 // One row ready to store; the texts point into the file or into the batch's own storage.
 struct TImportRow {
     double Freq = 0;
-    std::array<QByteArrayView, kLogFieldCount> Text{}; // Mode, BW, Step, Ant, Notes, Date, Time
+    QList<QByteArrayView> Text = QList<QByteArrayView>(kLogFieldCount); // the text fields
     bool Stadj = false;
     std::optional<qint64> Squelch;
     std::optional<qint64> Signal;
@@ -416,7 +419,7 @@ struct TLogImport::TImpl {
     qint64 Line = 0; // lines consumed
     bool Done = false;
     bool StopAsked = false;
-    std::array<int, kLogFieldCount> Column{}; // CSV column of each field, -1 when absent
+    QList<int> Column = QList<int>(kLogFieldCount, -1); // CSV column of each field, -1: none
     int HeaderFields = 0;
     bool HasCategory = false;
     QByteArray StampDate;
@@ -432,7 +435,6 @@ struct TLogImport::TImpl {
         , Format(format)
         , Path(path)
         , Settings(settings) {
-        Column.fill(-1);
         StampDate = settings.Stamp.Date.toString(Qt::ISODate).toLatin1();
         StampTime = settings.Stamp.Time.toString(u"HH:mm:ss"_s).toLatin1();
     }
@@ -521,8 +523,9 @@ struct TLogImport::TImpl {
             for (int f = 0; f < kLogFieldCount; ++f)
                 for (int c = 0; c < HeaderFields; ++c)
                     if (Column[f] < 0 &&
-                        QString::fromUtf8(Fields[c]).compare(QLatin1StringView(kCsvNames[f]),
-                                                             Qt::CaseInsensitive) == 0)
+                        QString::fromUtf8(Fields[static_cast<std::size_t>(c)])
+                                .compare(QLatin1StringView(kCsvNames[static_cast<std::size_t>(f)]),
+                                         Qt::CaseInsensitive) == 0)
                         Column[f] = c;
         }
         if (std::any_of(Column.begin(), Column.begin() + kCsvRequired,
@@ -613,7 +616,9 @@ struct TLogImport::TImpl {
                    QString::number(HeaderFields);
         const auto field = [this](int f) {
             const int c = Column[f];
-            return c >= 0 && c < static_cast<int>(Fields.size()) ? Fields[c] : QByteArrayView();
+            return c >= 0 && c < static_cast<int>(Fields.size())
+                       ? Fields[static_cast<std::size_t>(c)]
+                       : QByteArrayView();
         };
         const std::optional<double> freq = ToNumber(field(FFreq));
         if (!freq)

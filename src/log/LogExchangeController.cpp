@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QScopeGuard>
 #include <QTimer>
 

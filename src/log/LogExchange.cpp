@@ -9,6 +9,7 @@
 #include "TableView.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QLocale>
@@ -54,6 +55,7 @@ constexpr int kCsvRequired = FSquelch + 1;
 
 constexpr qsizetype kWriteChunk = 1 << 20;
 constexpr int kProgressRows = 1000;
+constexpr int kBudgetCheckRows = 256;
 constexpr const char* kLineEnd = "\r\n";
 
 QString Shown(const QString& path) {
@@ -425,7 +427,6 @@ struct TLogImport::TImpl {
     QByteArray StampDate;
     QByteArray StampTime;
     QHash<QByteArray, qint64> Categories;
-    std::vector<TImportRow> Batch;
     std::vector<QByteArray> Owned;
     std::vector<QByteArrayView> Fields;
 
@@ -712,11 +713,14 @@ struct TLogImport::TImpl {
 
     void Skip(qint64 line, const QString& reason) { Result.Skipped.append({line, reason}); }
 
-    // The next row of the file into the batch, or a skipped line; false at the end.
-    bool ReadRow() {
+    // The next line (or CSV record) of the file: a row in `row` (`got` set), or a line left
+    // out; false at the end of the file or when the import fails.
+    bool ReadRow(TImportRow& row, bool& got) {
+        got = false;
+        Owned.clear();
         if (Pos >= Data.size())
             return false;
-        TImportRow row;
+        row = TImportRow();
         if (Format == TLogFileFormat::Csv) {
             const qint64 line = Line + 1;
             QString error;
@@ -734,9 +738,8 @@ struct TLogImport::TImpl {
             const QString why = CsvRow(row);
             if (!Result.Error.isEmpty())
                 return false;
-            if (why.isEmpty())
-                Batch.push_back(row);
-            else
+            got = why.isEmpty();
+            if (!got)
                 Skip(line, why);
             return true;
         }
@@ -750,18 +753,22 @@ struct TLogImport::TImpl {
         if (Trimmed(text).isEmpty())
             return true;
         const QString why = Kv7Row(text, row);
-        if (why.isEmpty())
-            Batch.push_back(row);
-        else
+        got = why.isEmpty();
+        if (!got)
             Skip(line, why);
         return true;
     }
 
-    bool Store() {
+    // Rows are read as they are stored, a batch in one transaction: the batch ends after
+    // BatchRows rows or, checked now and then, when it has taken BatchMs.
+    bool StoreBatch() {
         static const QStringList kColumns = {
             u"Freq"_s,    u"Mode"_s,    u"BW"_s,      u"Step"_s,   u"Ant"_s,   u"Stadj"_s,
             u"Squelch"_s, u"LogDate"_s, u"LogTime"_s, u"Signal"_s, u"Notes"_s, u"CategoryID"_s};
-        std::size_t next = 0;
+        qint64 stored = 0;
+        QElapsedTimer batchTime;
+        batchTime.start();
+        TImportRow row;
         const auto text = [](TRowBinder& binder, int column, QByteArrayView value) {
             if (value.isEmpty())
                 binder.BindNull(column);
@@ -776,9 +783,15 @@ struct TLogImport::TImpl {
         };
         const bool ok =
             Engine.InsertRows(QuoteFileName(Settings.LogTable), kColumns, [&](TRowBinder& binder) {
-                if (next >= Batch.size())
+                if (stored >= std::max(1, Settings.BatchRows) ||
+                    (stored % kBudgetCheckRows == 0 && stored > 0 &&
+                     batchTime.elapsed() >= Settings.BatchMs))
                     return false;
-                const TImportRow& row = Batch[next++];
+                bool got = false;
+                while (!got)
+                    if (!ReadRow(row, got))
+                        return false;
+                ++stored;
                 binder.BindNumber(0, row.Freq);
                 text(binder, 1, row.Text[FMode]);
                 text(binder, 2, row.Text[FBW]);
@@ -797,8 +810,8 @@ struct TLogImport::TImpl {
             Result.Error = Shown(Settings.LogTable) + u": "_s + Engine.LastError();
             return false;
         }
-        Result.Added += static_cast<qint64>(Batch.size());
-        return true;
+        Result.Added += stored;
+        return Result.Error.isEmpty();
     }
 };
 
@@ -840,12 +853,7 @@ bool TLogImport::Step() {
         d.Done = true;
         return false;
     }
-    d.Batch.clear();
-    d.Owned.clear();
-    d.Owned.reserve(static_cast<std::size_t>(d.Settings.BatchRows) * 4);
-    while (static_cast<int>(d.Batch.size()) < std::max(1, d.Settings.BatchRows) && d.ReadRow()) {
-    }
-    if (!d.Result.Error.isEmpty() || (!d.Batch.empty() && !d.Store())) {
+    if (!d.StoreBatch()) {
         d.Done = true;
         return false;
     }

@@ -29,7 +29,7 @@ inline constexpr const char* kTooManyForKv7Text =
 // keys: big batches keep a million-row import near the speed of one transaction, the time
 // budget keeps the Cancel button answered on a slow disk.
 inline constexpr int kLogImportBatchRows = 100000;
-inline constexpr int kLogImportBatchMs = 500;
+inline constexpr int kLogImportBatchMs = 2000;
 
 // Told the rows done so far, now and then; returning false asks the work to stop.
 using TLogProgress = std::function<bool(qint64 done)>;

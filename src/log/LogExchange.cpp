@@ -584,9 +584,15 @@ struct TLogImport::TImpl {
         const QString shown = QString::fromUtf8(text);
         const QLocale locale = QLocale::system();
         QTime time = QTime::fromString(shown, Qt::ISODate);
-        for (const QLocale::FormatType form : {QLocale::ShortFormat, QLocale::LongFormat})
+        for (const QLocale::FormatType form : {QLocale::ShortFormat, QLocale::LongFormat}) {
             if (!time.isValid())
                 time = locale.toTime(shown, form);
+            // A time zone written after the time ("13:14:15 UTC") is not one Qt reads back;
+            // a time of day does not need it.
+            const QString format = locale.timeFormat(form);
+            if (!time.isValid() && format.endsWith(u" t"_s) && shown.contains(u' '))
+                time = QTime::fromString(shown.section(u' ', 0, -2), format.chopped(2));
+        }
         if (!time.isValid())
             return std::nullopt;
         return Keep(time.toString(u"HH:mm:ss"_s).toLatin1());

@@ -177,13 +177,13 @@ void TLogExchangeController::ReportImport(const TLogImportResult& result, const 
                          skipped.Reason);
     ShowStatus(QString::number(result.Added) + u" Imported"_s);
     if (!result.Error.isEmpty()) {
-        Prompt().Error(u"Kv7"_s, result.Error + u"\r\n"_s + QString::number(result.Added) +
-                                     u" rows were imported before the error."_s);
+        Prompt().Error(u"Kv7"_s, result.Error + u"\r\nRows imported before the error: "_s +
+                                     QString::number(result.Added));
         return;
     }
     if (!result.Skipped.isEmpty())
-        Prompt().Information(u"Kv7"_s, QString::number(result.Added) + u" rows imported, "_s +
+        Prompt().Information(u"Kv7"_s, u"Rows imported: "_s + QString::number(result.Added) +
+                                           u"\r\nLines left out: "_s +
                                            QString::number(result.Skipped.size()) +
-                                           u" lines left out: they are listed in the messages "
-                                           u"window."_s);
+                                           u" (listed in the messages window)"_s);
 }

@@ -247,6 +247,13 @@ void TestLogExchange::csvImportOfOldAndDamagedFiles_data() {
                "145.5,FM,15,12.5,1,F,,,A category too long,,,\r\n" +
                good
         << 1 << u"2,3,4,5,6,7,8"_s << u"145.5|NOTE|<null>|2026-01-02|10:00:00|5"_s;
+    // Files written by the older program carry the user's own date and time forms.
+    const QLocale locale = QLocale::system();
+    QTest::newRow("dates and times in the user's long forms")
+        << kOldHeader + "\r\n145.5,FM,15,12.5,1,F,,10,,\"" +
+               locale.toString(QDate(2026, 1, 2), QLocale::LongFormat).toUtf8() + "\",\"" +
+               locale.toString(QTime(13, 14, 15), QLocale::LongFormat).toUtf8() + "\",7\r\n"
+        << 1 << u""_s << u"145.5|<null>|<null>|2026-01-02|13:14:15|7"_s;
     QTest::newRow("empty file") << QByteArray() << 0 << u""_s << u""_s;
 }
 

@@ -5,6 +5,7 @@
 #include "FormPlacement.h"
 #include "IniFile.h"
 #include "Levels.h"
+#include "LogExchangeController.h"
 #include "LogGrid.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -280,10 +281,11 @@ void TFormLog::BuildActions() {
     ActionBlockChangeCategory =
         MakeAction(this, u"ActionBlockChangeCategory"_s, u"Change Category All Showing"_s,
                    u"Change category of all current selection"_s);
-    // The sub-select window, the imports and exports and the help come with their own work.
-    for (QAction* later : {ActionSQL, ActionImport, ActionImportCSV, ActionExportToCSV,
-                           ActionExport_Kv7Format, ActionHelp})
+    // The sub-select window and the help come with their own work.
+    for (QAction* later : {ActionSQL, ActionHelp})
         later->setEnabled(false);
+    new TLogExchangeController(
+        *this, FMain, {ActionExportToCSV, ActionImportCSV, ActionExport_Kv7Format, ActionImport});
 
     connect(ActionLog, &QAction::triggered, this, &TFormLog::AddLogEntry);
     connect(ActionNewLogDB, &QAction::triggered, this, &TFormLog::NewLogTable);
@@ -949,6 +951,10 @@ void TFormLog::UpdateActions() {
     ActionBlockChangeCategory->setEnabled(open);
     ActionViewNotes->setEnabled(open);
     ActionRebuildIndexes->setEnabled(open);
+    ActionExportToCSV->setEnabled(open);
+    ActionExport_Kv7Format->setEnabled(open);
+    ActionImportCSV->setEnabled(open && FQLog->CanModify());
+    ActionImport->setEnabled(open && FQLog->CanModify());
 }
 
 void TFormLog::keyPressEvent(QKeyEvent* event) {

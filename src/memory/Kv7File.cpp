@@ -40,13 +40,13 @@ QByteArray FormatText(const QString& text, int width) {
 
 // Right-aligned; a number too wide for its field is written as "#"s, which no reader takes for
 // a number, rather than shifting the fields behind it.
-QByteArray RightAligned(const QString& text, int width) {
+QByteArray RightAligned(const QString& text, int width, char fill = ' ') {
     if (text.size() > width)
         return QByteArray(width, '#');
-    return Blanks(width - static_cast<int>(text.size())) + text.toLatin1();
+    return QByteArray(width - static_cast<int>(text.size()), fill) + text.toLatin1();
 }
 
-QByteArray FormatField(const TKv7Field& field, const QVariant& value) {
+QByteArray FormatField(const TKv7Field& field, const QVariant& value, TKv7FreqFill fill) {
     if (value.isNull())
         return Blanks(field.Width);
     switch (field.Type) {
@@ -55,7 +55,9 @@ QByteArray FormatField(const TKv7Field& field, const QVariant& value) {
     case TKv7Type::Float: {
         QString text = FormatFixed(value.toDouble(), field.Decimals);
         text.replace(u'.', kEngineDecimalSeparator);
-        return RightAligned(text, field.Width);
+        // Zeros in front of a minus sign would not read back as a number.
+        const bool zeros = fill == TKv7FreqFill::Zeros && !text.startsWith(u'-');
+        return RightAligned(text, field.Width, zeros ? '0' : ' ');
     }
     case TKv7Type::Bool:
         return value.toBool() ? "T" : "F";
@@ -161,15 +163,15 @@ int Kv7FieldIndex(QStringView name) {
     return -1;
 }
 
-QByteArray FormatKv7Record(const TKv7Values& values) {
+QByteArray FormatKv7Record(const TKv7Values& values, TKv7FreqFill fill) {
     QByteArray record;
     record.reserve(kKv7RecordWidth);
     for (std::size_t i = 0; i < kKv7Fields.size(); ++i)
-        record += FormatField(kKv7Fields[i], values[i]);
+        record += FormatField(kKv7Fields[i], values[i], fill);
     return record;
 }
 
-TKv7Parsed ParseKv7Record(QByteArrayView line) {
+TKv7Parsed ParseKv7Record(QByteArrayView line, const TKv7FieldSet& fields) {
     TKv7Parsed parsed;
     if (line.size() > kKv7RecordWidth) {
         parsed.Error = u"the line is "_s + QString::number(line.size()) +
@@ -179,12 +181,15 @@ TKv7Parsed ParseKv7Record(QByteArrayView line) {
     const QByteArray padded =
         line.toByteArray() + Blanks(kKv7RecordWidth - static_cast<int>(line.size()));
     const QByteArrayView mem = QByteArrayView(padded).first(kKv7Fields[0].Width);
-    if (!std::all_of(mem.begin(), mem.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (fields.test(0) &&
+        !std::all_of(mem.begin(), mem.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         parsed.Error =
             u"MEM \""_s + QString::fromLatin1(mem).trimmed() + u"\" is not three digits"_s;
         return parsed;
     }
     for (std::size_t i = 0; i < kKv7Fields.size(); ++i) {
+        if (!fields.test(i))
+            continue;
         const TKv7Field& field = kKv7Fields[i];
         parsed.Error = ParseField(field, QByteArrayView(padded).sliced(field.Offset, field.Width),
                                   parsed.Values[i]);
@@ -351,8 +356,9 @@ struct TKv7Writer::TImpl {
     QSaveFile File;
 };
 
-TKv7Writer::TKv7Writer(const QString& path)
+TKv7Writer::TKv7Writer(const QString& path, TKv7FreqFill fill)
     : FPath(path)
+    , FFill(fill)
     , FImpl(std::make_unique<TImpl>(path)) {}
 
 TKv7Writer::~TKv7Writer() = default;
@@ -365,7 +371,7 @@ bool TKv7Writer::Open() {
 }
 
 bool TKv7Writer::Write(const TKv7Values& values) {
-    const QByteArray line = FormatKv7Record(values) + kLineEnd;
+    const QByteArray line = FormatKv7Record(values, FFill) + kLineEnd;
     if (FImpl->File.write(line) == line.size())
         return true;
     FError = SaveError(FPath, FImpl->File);

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <array>
+#include <bitset>
 #include <memory>
 #include <vector>
 
@@ -55,9 +56,13 @@ int Kv7FieldIndex(QStringView name);
 // a double (Float), a bool (Bool) or an int (Number).
 using TKv7Values = std::array<QVariant, kKv7FieldCount>;
 
+// How FREQ fills its 20 characters in front of the number: the memory window writes blanks, the
+// log window leading zeros ("0000000000145.500000"); readers take either.
+enum class TKv7FreqFill { Blanks, Zeros };
+
 // The 81 bytes of a record, without its line end. Texts are cut or padded to their width, one
 // byte per character (Windows-1252; characters it lacks become "?"), line breaks become blanks.
-QByteArray FormatKv7Record(const TKv7Values& values);
+QByteArray FormatKv7Record(const TKv7Values& values, TKv7FreqFill fill = TKv7FreqFill::Blanks);
 
 struct TKv7Parsed {
     TKv7Values Values;
@@ -65,9 +70,15 @@ struct TKv7Parsed {
     bool Ok() const { return Error.isEmpty(); }
 };
 
+// A choice of fields, by their index in kKv7Fields.
+using TKv7FieldSet = std::bitset<kKv7FieldCount>;
+inline const TKv7FieldSet kAllKv7Fields = TKv7FieldSet().set();
+
 // One line (its line end removed). Missing characters at the end count as blanks; FREQ may
 // carry leading zeros or blanks. A line that does not convert names the field that failed.
-TKv7Parsed ParseKv7Record(QByteArrayView line);
+// Only the fields in `fields` are converted (the others stay Null), so a reader that uses a few
+// fields does not refuse a line for one it ignores.
+TKv7Parsed ParseKv7Record(QByteArrayView line, const TKv7FieldSet& fields = kAllKv7Fields);
 
 // The schema file beside a Kv7 file: the same name with ".SCH" in place of the extension.
 QString Kv7SchemaPath(const QString& kv7Path);
@@ -95,7 +106,7 @@ TKv7Contents ReadKv7File(const QString& path);
 // Commit, and then the whole file does.
 class TKv7Writer {
 public:
-    explicit TKv7Writer(const QString& path);
+    explicit TKv7Writer(const QString& path, TKv7FreqFill fill = TKv7FreqFill::Blanks);
     ~TKv7Writer();
     TKv7Writer(const TKv7Writer&) = delete;
     TKv7Writer& operator=(const TKv7Writer&) = delete;
@@ -108,6 +119,7 @@ public:
 private:
     struct TImpl;
     QString FPath;
+    TKv7FreqFill FFill;
     QString FError;
     std::unique_ptr<TImpl> FImpl;
 };

@@ -1,0 +1,211 @@
+// Log rows to and from CSV files: a million rows exported from the log window's view and
+// imported into an empty log table, each beside the sqlite3 shell doing the same with the same
+// data (.output of the same rows with their category texts; .import into a table with the log's
+// indexes).
+#include "BenchFigures.h"
+
+#include "CategoryTable.h"
+#include "LogExchange.h"
+#include "LogTable.h"
+#include "ProgramFolder.h"
+#include "TableEngine.h"
+#include "TableView.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kRows = 1000000;
+
+double TimeMs(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+[[noreturn]] void Fail(const QString& text) {
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::exit(1);
+}
+
+void PrintRatio(const char* name, double ours, std::optional<double> theirs) {
+    if (theirs && *theirs > 0)
+        PrintFigure(name, ours / *theirs);
+    else
+        std::printf("%s n/a\n", name);
+}
+
+// A million rows over twenty years, in two categories; one note in ten holds a comma, so the
+// writer has fields to quote.
+void FillLog(TTableEngine& engine, const QString& path) {
+    quint32 seed = 4242;
+    int row = 0;
+    const QDate first(2006, 1, 1);
+    const bool ok = engine.InsertRows(
+        QuoteFileName(path),
+        {u"Freq"_s, u"Mode"_s, u"BW"_s, u"Step"_s, u"Ant"_s, u"Stadj"_s, u"Squelch"_s, u"LogDate"_s,
+         u"LogTime"_s, u"Signal"_s, u"Notes"_s, u"CategoryID"_s},
+        [&](TRowBinder& binder) {
+            if (row == kRows)
+                return false;
+            seed = seed * 1664525u + 1013904223u;
+            binder.BindNumber(0, 0.01 + static_cast<double>(seed % 259999000u) / 100000.0);
+            binder.BindText(1, u"FM");
+            binder.BindText(2, u"15");
+            binder.BindText(3, u"12.5");
+            binder.BindText(4, u"Auto");
+            binder.BindInteger(5, row % 2);
+            binder.BindInteger(6, 255);
+            binder.BindText(7, first.addDays((seed >> 8) % 7300).toString(Qt::ISODate));
+            binder.BindText(
+                8, QTime(0, 0).addSecs(static_cast<int>(seed % 86400)).toString(u"HH:mm:ss"_s));
+            binder.BindInteger(9, static_cast<int>(seed % 256));
+            binder.BindText(10, row % 10 == 0 ? u"NET, WEEKLY" : u"HEARD ON THE BENCH");
+            binder.BindInteger(11, row % 3 == 0 ? 1 : 2);
+            ++row;
+            return true;
+        });
+    if (!ok)
+        Fail(engine.LastError());
+}
+
+void MakeLogTable(TTableEngine& engine, const QString& path) {
+    QString error;
+    if (!CreateLogTable(engine, path, error) ||
+        !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
+        Fail(error);
+}
+
+// Runs the sqlite3 shell on `database` with `commands`; its time in ms, or nullopt without it.
+std::optional<double> Sqlite3Ms(const QString& database, const QString& commands) {
+    const QString shell = QStandardPaths::findExecutable(u"sqlite3"_s);
+    if (shell.isEmpty())
+        return std::nullopt;
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(shell, {u"-batch"_s, database});
+    if (!process.waitForStarted())
+        return std::nullopt;
+    process.write(commands.toUtf8());
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (process.exitCode() != 0 || !process.readAllStandardError().isEmpty())
+        return std::nullopt;
+    return ms;
+}
+
+// The name of the one table inside a table file, as the sqlite3 shell sees it.
+QString TableInside(const QString& file) {
+    const QString shell = QStandardPaths::findExecutable(u"sqlite3"_s);
+    if (shell.isEmpty())
+        return {};
+    QProcess process;
+    process.start(shell, {file, u"SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                u"NOT LIKE 'sqlite%' LIMIT 1"_s});
+    process.waitForFinished(-1);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The view of the log window sorted by ID, written to a CSV file.
+double CsvExportMs(TTableEngine& engine, const QString& log, const QString& csv) {
+    TTableView view(engine);
+    view.SetSql(LogSelectSql(log, u"ID"));
+    if (!view.Open())
+        Fail(view.LastError());
+    TLogExportResult result;
+    const double ms =
+        TimeMs([&] { result = ExportLogCsv(engine, view, CategoryTableFileFor(log), csv); });
+    if (!result.Ok() || result.Written != kRows)
+        Fail(u"export: "_s + result.Error);
+    return ms;
+}
+
+std::optional<double> Sqlite3ExportMs(const QString& log, const QString& csv) {
+    const QString table = TableInside(log);
+    const QString categories = CategoryTableFileFor(log);
+    const QString categoryTable = TableInside(categories);
+    if (table.isEmpty() || categoryTable.isEmpty())
+        return std::nullopt;
+    return Sqlite3Ms(log, u"ATTACH '"_s + categories +
+                              u"' AS c;\n.headers on\n.mode csv\n"
+                              u".output '"_s +
+                              csv +
+                              u"'\nSELECT l.Freq, l.Mode, l.BW, l.Step, l.Ant, l.Stadj, "
+                              u"l.Notes, l.Squelch, k.Category, l.LogDate, l.LogTime, l.Signal "
+                              u"FROM \""_s +
+                              table + u"\" l LEFT JOIN c.\""_s + categoryTable +
+                              u"\" k ON k.ID = l.CategoryID ORDER BY l.ID;\n"_s);
+}
+
+// The CSV file read into an empty log table.
+double CsvImportMs(TTableEngine& engine, const QString& csv, const QString& log) {
+    MakeLogTable(engine, log);
+    const TLogImportSettings settings{log, CategoryTableFileFor(log),
+                                      LogStampAt(QDateTime::currentDateTime(), true)};
+    TLogImportResult result;
+    const double ms =
+        TimeMs([&] { result = ImportLogFile(engine, TLogFileFormat::Csv, csv, settings); });
+    if (!result.Ok() || result.Added != kRows)
+        Fail(u"import: "_s + result.Error + u" added "_s + QString::number(result.Added));
+    return ms;
+}
+
+std::optional<double> Sqlite3ImportMs(const QString& csv, const QString& database) {
+    return Sqlite3Ms(
+        database,
+        u"CREATE TABLE t (Freq REAL, Mode TEXT, BW TEXT, Step TEXT, Ant TEXT, Stadj INTEGER, "
+        u"Notes TEXT, Squelch INTEGER, Category TEXT, LogDate TEXT, LogTime TEXT, Signal "
+        u"INTEGER);\nCREATE INDEX FreqIX ON t (Freq);\nCREATE INDEX TimeIX ON t (LogTime);\n"
+        u"CREATE INDEX DateIX ON t (LogDate);\nCREATE INDEX SignalIX ON t (Signal);\n"
+        u".import --csv --skip 1 '"_s +
+            csv + u"' t\n"_s);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QTemporaryDir home;
+    qputenv("KOVELA_HOME", home.path().toUtf8());
+    QCoreApplication app(argc, argv);
+    const QString data = DataFolder();
+    const QString source = data + u"/Bench_Kv7.DB"_s;
+    TTableEngine engine(data);
+    MakeLogTable(engine, source);
+    FillLog(engine, source);
+    QString error;
+    for (const QString& category : {u"Bench"_s, u"Net, weekly"_s})
+        if (!FindOrAddCategory(engine, CategoryTableFileFor(source), category, error))
+            Fail(error);
+    engine.DetachIdle();
+
+    const QString ours = data + u"/ours.csv"_s;
+    const double exportMs = CsvExportMs(engine, source, ours);
+    PrintFigure("csv_export_1m_ms", exportMs, "ms");
+    const std::optional<double> shellExportMs = Sqlite3ExportMs(source, data + u"/shell.csv"_s);
+    PrintRatio("export_vs_sqlite3", exportMs, shellExportMs);
+    std::printf("csv_file_mb %.1f MB\n", static_cast<double>(QFileInfo(ours).size()) / 1e6);
+
+    const double importMs = CsvImportMs(engine, ours, data + u"/Imported_Kv7.DB"_s);
+    PrintFigure("csv_import_1m_ms", importMs, "ms");
+    PrintRatio("import_vs_sqlite3", importMs,
+               Sqlite3ImportMs(data + u"/shell.csv"_s, data + u"/shell.db"_s));
+    std::printf("resident_mb %.1f MB\n", ResidentMb());
+    return 0;
+}

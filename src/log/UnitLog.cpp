@@ -14,6 +14,7 @@
 #include "ProgramFolder.h"
 #include "Prompt.h"
 #include "SelectCategoryForm.h"
+#include "SqlForm.h"
 #include "TableEngine.h"
 #include "TableModel.h"
 #include "TableView.h"
@@ -281,8 +282,8 @@ void TFormLog::BuildActions() {
         MakeAction(this, u"ActionBlockChangeCategory"_s, u"Change Category All Showing"_s,
                    u"Change category of all current selection"_s);
     // The sub-select window, the imports and exports and the help come with their own work.
-    for (QAction* later : {ActionSQL, ActionImport, ActionImportCSV, ActionExportToCSV,
-                           ActionExport_Kv7Format, ActionHelp})
+    for (QAction* later :
+         {ActionImport, ActionImportCSV, ActionExportToCSV, ActionExport_Kv7Format, ActionHelp})
         later->setEnabled(false);
 
     connect(ActionLog, &QAction::triggered, this, &TFormLog::AddLogEntry);
@@ -290,6 +291,7 @@ void TFormLog::BuildActions() {
     connect(ActionOpenLogDB, &QAction::triggered, this, &TFormLog::OpenLogTableChosen);
     connect(ActionDropDB, &QAction::triggered, this, &TFormLog::DropLogTableChosen);
     connect(ActionCategory, &QAction::triggered, this, &TFormLog::ManageCategories);
+    connect(ActionSQL, &QAction::triggered, this, &TFormLog::SubSelect);
     connect(ActionShowAll, &QAction::triggered, this, &TFormLog::ShowAll);
     connect(ActionViewNotes, &QAction::triggered, this, &TFormLog::ViewNotes);
     connect(ActionExit, &QAction::triggered, this, &QWidget::close);
@@ -945,6 +947,7 @@ void TFormLog::UpdateActions() {
     ActionLog->setEnabled(open && FQLog->CanModify() && connected);
     ActionFindCurrent->setEnabled(connected);
     ActionCategory->setEnabled(open);
+    ActionSQL->setEnabled(open);
     ActionShowAll->setEnabled(open);
     ActionBlockChangeCategory->setEnabled(open);
     ActionViewNotes->setEnabled(open);
@@ -992,6 +995,29 @@ void TFormLog::ShowNotesHint(const QPoint& globalPos, int row, int column) {
 
 // ---------------------------------------------------------------------------------------------
 // Categories and notes
+
+void TFormLog::SubSelect() {
+    if (FLogTableFile.isEmpty())
+        return;
+    if (ActionFindCurrent->isChecked()) {
+        ActionFindCurrent->setChecked(false);
+        FindCurrent(false);
+    }
+    TSqlLogForm form(*FEngine, *FQLog, FLogTableFile, SubSelectsFileFor(FLogTableFile), this);
+    std::vector<TSqlForm::TCategory> categories;
+    for (auto c = FCategories.cbegin(); c != FCategories.cend(); ++c)
+        categories.push_back({QString::number(c.key()), c.value()});
+    std::sort(categories.begin(), categories.end(),
+              [](const auto& a, const auto& b) { return a.Text < b.Text; });
+    form.SetCategories(categories);
+    form.OnApplied = [this, &form](const QString&, bool fromBuildPage) {
+        ShowStatement();
+        ShowLogStatus();
+        if (fromBuildPage)
+            SetSortGlyphForOrder(form.Choices().OrderBy);
+    };
+    form.exec();
+}
 
 void TFormLog::ManageCategories() {
     if (FLogTableFile.isEmpty())

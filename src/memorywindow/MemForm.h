@@ -47,6 +47,11 @@ public:
 
     // The whole table in MEM order, every sub-selection off, on the row it was on.
     void ShowAllMemories();
+    // The SQL button and Ctrl+Shift+Q: the sub-select window, made once and kept.
+    void ShowSqlForm();
+    class TSqlDirectForm* SqlForm() const {
+        return FSqlForm;
+    }
     // "Clear ALL Select Scan flags" (the item ClearALLSelectScan1): asks, then clears the flag
     // in the receiver and in every row of the current bank table, and shows all memories.
     // Nothing without a link or while the main window scans or searches.
@@ -141,6 +146,7 @@ private:
     TMemoryTransferController* FTransfers = nullptr;
     class TMemoryMaintenance* FMaintenance = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
+    class TSqlDirectForm* FSqlForm = nullptr;
 
     std::unique_ptr<QPrinter> FPrinter;
     QColor FFixed;

@@ -106,8 +106,7 @@ TSubSelectStatement BuildSubSelect(const TSubSelectKind& kind, const QString& ta
         bool number = false;
         QLocale::c().toDouble(row.Value.trimmed(), &number);
         if (!number)
-            return {{}, row.Value + u" Is not a floating point value"_s};
-        break;
+            return {{}, row.Value.toUpper() + u" Is not a floating point value"_s};
     }
 
     // Each term is written in its own brackets; every term after the first set one, set or

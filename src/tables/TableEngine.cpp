@@ -458,7 +458,7 @@ bool TTableEngine::Run(const QString& sql, const QVariantList& parameters,
 namespace {
 
 // What a statement being prepared may do; the first refusal is kept as the reason.
-int ReadingOnlyAuthorizer(void* reason, int action, const char* /*arg1*/, const char* arg2,
+int ReadingOnlyAuthorizer(void* reason, int action, const char* arg1, const char* arg2,
                           const char* /*database*/, const char* /*trigger*/) {
     auto& why = *static_cast<QString*>(reason);
     const auto refuse = [&why](const char* text) {
@@ -480,6 +480,13 @@ int ReadingOnlyAuthorizer(void* reason, int action, const char* /*arg1*/, const 
         return refuse(kAttachRefusedText);
     case SQLITE_PRAGMA:
         return refuse(kPragmaRefusedText);
+    case SQLITE_UPDATE:
+        // A table function (pragma_table_info, ...) is first asked for as a write to the schema
+        // table; that is what the user wrote, not a write.
+        if (arg1 &&
+            (qstricmp(arg1, "sqlite_master") == 0 || qstricmp(arg1, "sqlite_temp_master") == 0))
+            return refuse(kPragmaRefusedText);
+        return refuse(kOnlyReadingText);
     default:
         return refuse(kOnlyReadingText);
     }

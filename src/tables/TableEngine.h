@@ -21,7 +21,7 @@ inline constexpr QChar kEngineThousandSeparator = u',';
 
 inline constexpr const char* kRecordNotFoundText = "Record not found";
 inline constexpr const char* kOnlyReadingText = "Only a statement that reads rows can be run here";
-inline constexpr const char* kPragmaRefusedText = "PRAGMA is not allowed here";
+inline constexpr const char* kPragmaRefusedText = "PRAGMA and table functions are not allowed here";
 
 // Binds the values of one row for TTableEngine::InsertRows, by column position.
 class TRowBinder {

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
 
@@ -267,8 +268,8 @@ void TestSqlForm::savedSettingsInTheMemoryWindow() {
     list->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), list);
     f.Enter();
-    QCOMPARE(f.View.Sql(), u"SELECT * FROM MemoryBank0.dbf WHERE ((((TEXT LIKE \"%CH99%\")) AND "
-                           u"(MODE = \"FM\"))) ORDER BY MEM"_s);
+    QCOMPARE(f.View.Sql(), u"SELECT * FROM MemoryBank0.dbf WHERE ((((TEXT LIKE \"%CH99%\"))) AND "
+                           u"(MODE = \"FM\")) ORDER BY MEM"_s);
     QCOMPARE(f.View.RecordCount(), 0); // no mode stored in the bank
     QVERIFY(!f.Form->isVisible());
 

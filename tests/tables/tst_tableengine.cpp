@@ -146,10 +146,9 @@ void TestTableEngine::readingQueryCheck_data() {
     const QString reading = QString::fromLatin1(kOnlyReadingText);
     QTest::newRow("select") << u"SELECT * FROM MemoryBank0.dbf WHERE TEXT LIKE \"%A%\""_s
                             << QString();
-    QTest::newRow("recursive select")
-        << u"WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 3) "
-           u"SELECT * FROM MemoryBank0.dbf WHERE CAST(MEM AS INTEGER) IN (SELECT x FROM n)"_s
-        << QString();
+    QTest::newRow("subquery") << u"SELECT * FROM MemoryBank0.dbf WHERE MEM IN (SELECT MEM FROM "
+                                 u"MemoryBank0.dbf WHERE TEXT IS NULL)"_s
+                              << QString();
     QTest::newRow("update") << u"UPDATE MemoryBank0.dbf SET TEXT = 'A'"_s << reading;
     QTest::newRow("delete") << u"DELETE FROM MemoryBank0.dbf"_s << reading;
     QTest::newRow("create") << u"CREATE TABLE \"Other.dbf\" (A INTEGER)"_s << reading;

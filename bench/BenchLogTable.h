@@ -27,6 +27,7 @@ inline void BenchFail(const QString& text) {
 // `rows` log rows over twenty years; one in ten on 145.5 MHz, the first `blockRows` IDs in
 // category 1, the others in category 2.
 inline void FillLog(TTableEngine& engine, const QString& path, int rows, int blockRows) {
+    using namespace Qt::StringLiterals;
     quint32 seed = 4242;
     int row = 0;
     const QDate first(2006, 1, 1);

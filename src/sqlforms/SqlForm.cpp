@@ -27,6 +27,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -121,7 +123,12 @@ QWidget* TSqlForm::BuildPage() {
     FModeBox = ComboBox(u"ModeComboBox"_s, modes, page);
     auto* modeLabel = new QLabel(FTraits.ModeLabel, page);
     modeLabel->setBuddy(FModeBox);
-    grid->addWidget(modeLabel, line, 0);
+    auto* modeLabels = new QHBoxLayout;
+    if (!FTraits.ModeLead.isEmpty())
+        modeLabels->addWidget(new QLabel(FTraits.ModeLead, page));
+    modeLabels->addWidget(modeLabel);
+    modeLabels->addStretch();
+    grid->addLayout(modeLabels, line, 0);
     grid->addWidget(FModeBox, line++, 1);
     if (FTraits.Kind->HasCategory) {
         FCategoryBox = new QComboBox(page);
@@ -225,11 +232,19 @@ void TSqlForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     SetTable(FTable);
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    const QRect area = FTraits.CentreOnOwner && owner ? owner->frameGeometry()
-                       : screen()                     ? screen()->availableGeometry()
-                                                      : QRect();
-    if (area.isValid())
-        move(area.center() - rect().center());
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect();
+    const QRect area = FTraits.CentreOnOwner && owner ? owner->frameGeometry() : screenArea;
+    if (area.isValid()) {
+        QPoint place = area.center() - rect().center();
+        // An owner near the screen's edge must not push the window off it.
+        if (screenArea.isValid()) {
+            place.setX(std::clamp(place.x(), screenArea.left(),
+                                  std::max(screenArea.left(), screenArea.right() - width())));
+            place.setY(std::clamp(place.y(), screenArea.top(),
+                                  std::max(screenArea.top(), screenArea.bottom() - height())));
+        }
+        move(place);
+    }
     if (FPages->currentIndex() == 0)
         FSavedList->setFocus();
 }
@@ -538,6 +553,7 @@ namespace {
 TSqlFormTraits DirectTraits() {
     TSqlFormTraits t;
     t.Kind = &MemorySubSelect();
+    t.ModeLead = u"AND"_s;
     t.ModeLabel = u"&MODE ="_s;
     t.DefaultFileName = u"Select.sq5"_s;
     t.FileFilter = u"Kv7 SQL text files (*.sq5)"_s;

@@ -25,6 +25,7 @@ class TTableView;
 // What differs between the memory and the log sub-select windows, besides the builder's data.
 struct TSqlFormTraits {
     const TSubSelectKind* Kind = nullptr;
+    QString ModeLead; // a label of its own before the mode label
     QString ModeLabel;
     QString DefaultFileName;
     QString FileFilter;

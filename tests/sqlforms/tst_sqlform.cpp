@@ -383,11 +383,14 @@ void TestSqlForm::openedFromTheLogWindow() {
     log.Engine.DetachIdle();
     auto* form = new TFormLog(*panel.Form);
     form->show();
+    // A narrow log window at the screen's edge: the sub-select window stays on the screen.
+    form->setGeometry(0, 0, 200, 300);
     form->OpenLogTable(log.LogPath);
     QVERIFY(form->QLog().Active());
 
     WithNextModal([air](QWidget* dialog) {
         QVERIFY(qobject_cast<TSqlLogForm*>(dialog));
+        QVERIFY(dialog->screen()->availableGeometry().contains(dialog->pos()));
         auto* category = dialog->findChild<QComboBox*>(u"CategoryComboBox"_s);
         category->setCurrentIndex(category->findText(u"AIR"_s));
         QCOMPARE(category->currentData().toLongLong(), air);

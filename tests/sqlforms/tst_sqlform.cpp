@@ -114,6 +114,9 @@ void WithNextModal(std::function<void(QWidget*)> work) {
         timer->stop();
         timer->deleteLater();
         work(dialog);
+        // A check that failed inside `work` must not leave the window waiting for the user.
+        if (auto* open = qobject_cast<QDialog*>(dialog); open && open->isVisible())
+            open->reject();
     });
     timer->start(10);
 }

@@ -14,7 +14,7 @@ QString TSavedSelections::NameRefusal(const QString& name) const {
 }
 
 bool TSavedSelections::Contains(const QString& name) {
-    return Names().contains(name, Qt::CaseInsensitive);
+    return Names().contains(name, NameCase());
 }
 
 bool TSavedSelections::Fail(const QString& text) {

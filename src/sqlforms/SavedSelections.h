@@ -36,6 +36,8 @@ public:
     virtual QString NameRefusal(const QString& name) const;
     // The longest name kept, 0 for any length.
     virtual int NameLength() const { return 0; }
+    // Whether two names differing in letter case are one.
+    virtual Qt::CaseSensitivity NameCase() const { return Qt::CaseInsensitive; }
 
     bool Contains(const QString& name);
     const QString& LastError() const { return FLastError; }
@@ -72,6 +74,7 @@ public:
     bool Remove(const QString& name) override;
     bool Rename(const QString& from, const QString& to) override;
     int NameLength() const override { return 16; }
+    Qt::CaseSensitivity NameCase() const override { return Qt::CaseSensitive; }
 
 private:
     TTableEngine& FEngine;

@@ -496,7 +496,7 @@ void TSqlForm::RenameSelected() {
     const QString to = AskName(u"New name?"_s);
     if (to.isEmpty())
         return;
-    const bool same = from.compare(to, Qt::CaseInsensitive) == 0;
+    const bool same = from.compare(to, FSaved->NameCase()) == 0;
     bool ok = true;
     if (FTraits.RenameStoresCurrent) {
         if (!same && FSaved->Contains(to) &&

@@ -10,6 +10,7 @@
 #include "LogGrid.h"
 #include "MemForm.h"
 #include "MemFormLink.h"
+#include "ProgramFolder.h"
 #include "SqlForm.h"
 #include "TableEngine.h"
 #include "TableView.h"
@@ -135,6 +136,7 @@ private Q_SLOTS:
     void savedSettingsInTheMemoryWindow();
     void savedSettingsInTheLogWindow();
     void logNotesSearchesWithLike();
+    void sqlTextFiles();
     void openedFromTheMemoryWindow();
     void openedFromTheLogWindow();
 };
@@ -330,6 +332,29 @@ void TestSqlForm::logNotesSearchesWithLike() {
     f.Enter();
     QCOMPARE(f.Find<QPlainTextEdit>(u"Memo1"_s)->toPlainText(), u"SELECT\n"_s);
     QVERIFY(f.Applied.isEmpty());
+}
+
+void TestSqlForm::sqlTextFiles() {
+    TFormFixture f;
+    QVERIFY(f.FileItem(u"Save Combobox settings"_s)->isEnabled());
+    QVERIFY(!f.FileItem(u"Save Sql Text"_s)->isEnabled());
+    f.Page(1);
+    QVERIFY(!f.FileItem(u"Save Combobox settings"_s)->isEnabled());
+    auto* memo = f.Find<QPlainTextEdit>(u"Memo1"_s);
+    memo->setPlainText(u"SELECT *\nFROM MemoryBank0.dbf"_s);
+    const QString file = f.Home.Path(u"Mine.sq5"_s);
+    f.Answers->SaveAnswer = file;
+    f.FileItem(u"Save Sql Text"_s)->trigger();
+    QCOMPARE(f.Answers->SaveAsked, (QStringList{u"Save Sql Text"_s, DataFolder(), u"Select.sq5"_s,
+                                                u"Kv7 SQL text files (*.sq5)"_s}));
+    QCOMPARE(ReadBytes(file), QByteArray("SELECT *\nFROM MemoryBank0.dbf"));
+
+    QVERIFY(WriteBytes(file, "SELECT * FROM MemoryBank0.dbf\r\nWHERE MEM = '001'\r\n"));
+    f.Answers->OpenAnswer = file;
+    f.FileItem(u"Open Sql Text"_s)->trigger();
+    QCOMPARE(memo->toPlainText(), u"SELECT * FROM MemoryBank0.dbf\nWHERE MEM = '001'\n"_s);
+    f.Find<QPushButton>(u"EditApplyButton"_s)->click();
+    QCOMPARE(f.View.RecordCount(), 1);
 }
 
 void TestSqlForm::openedFromTheMemoryWindow() {

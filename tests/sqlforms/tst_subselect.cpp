@@ -239,6 +239,14 @@ void TestSubSelect::savedSettings() {
 
     QVERIFY(saved->Remove(u"Alpha"_s));
     QCOMPARE(saved->Names(), QStringList{u"Yankee"_s});
+    // The settings file takes names without regard to letter case; the table does not.
+    QVERIFY(saved->Store(u"YANKEE"_s, first));
+    QCOMPARE(saved->Names().size(), table ? 2 : 1);
+    QVERIFY(same(*saved->Load(u"YANKEE"_s), first));
+    QVERIFY(saved->Remove(u"YANKEE"_s));
+    QCOMPARE(saved->Names().size(), table ? 1 : 0);
+    if (!table)
+        QVERIFY(saved->Store(u"Yankee"_s, second));
     if (table) {
         QCOMPARE(log.Query(u"SELECT count(*) FROM "_s + QuoteFileName(subSelects)).toInt(), 1);
         // The names the table keeps are cut by the window; what the table can hold it takes.

@@ -2,6 +2,7 @@
 // screen drawn, sorting by signal, finding the current frequency, adding one entry while the
 // view is open, and changing the category of 100,000 shown rows.
 #include "BenchFigures.h"
+#include "BenchLogTable.h"
 
 #include "CategoryTable.h"
 #include "IniFile.h"
@@ -31,54 +32,6 @@ namespace {
 constexpr int kRows = 1000000;
 constexpr int kBlockRows = 100000;
 
-double TimeMs(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-void Fail(const QString& text) {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-    std::exit(1);
-}
-
-// A million rows over twenty years; one in ten on 145.5 MHz, the first hundred thousand IDs in
-// category 1.
-void FillLog(TTableEngine& engine, const QString& path) {
-    quint32 seed = 4242;
-    int row = 0;
-    const QDate first(2006, 1, 1);
-    const bool ok = engine.InsertRows(
-        QuoteFileName(path),
-        {u"Freq"_s, u"Mode"_s, u"BW"_s, u"Step"_s, u"Ant"_s, u"Stadj"_s, u"Squelch"_s, u"LogDate"_s,
-         u"LogTime"_s, u"Signal"_s, u"Notes"_s, u"CategoryID"_s},
-        [&](TRowBinder& binder) {
-            if (row == kRows)
-                return false;
-            seed = seed * 1664525u + 1013904223u;
-            const double freq =
-                row % 10 == 0 ? 145.5 : 0.01 + static_cast<double>(seed % 259999000u) / 100000.0;
-            binder.BindNumber(0, freq);
-            binder.BindText(1, u"FM");
-            binder.BindText(2, u"15");
-            binder.BindText(3, u"12.5");
-            binder.BindText(4, u"Auto");
-            binder.BindInteger(5, 0);
-            binder.BindInteger(6, 255);
-            binder.BindText(7, first.addDays((seed >> 8) % 7300).toString(Qt::ISODate));
-            binder.BindText(
-                8, QTime(0, 0).addSecs(static_cast<int>(seed % 86400)).toString(u"HH:mm:ss"_s));
-            binder.BindInteger(9, static_cast<int>(seed % 256));
-            binder.BindText(10, u"HEARD ON THE BENCH");
-            binder.BindInteger(11, row < kBlockRows ? 1 : 2);
-            ++row;
-            return true;
-        });
-    if (!ok)
-        Fail(engine.LastError());
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -92,13 +45,13 @@ int main(int argc, char* argv[]) {
         QString error;
         if (!CreateLogTable(engine, path, error) ||
             !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
-            Fail(error);
+            BenchFail(error);
         QElapsedTimer fill;
         fill.start();
-        FillLog(engine, path);
+        FillLog(engine, path, kRows, kBlockRows);
         if (!FindOrAddCategory(engine, CategoryTableFileFor(path), u"Bench"_s, error) ||
             !FindOrAddCategory(engine, CategoryTableFileFor(path), u"Other"_s, error))
-            Fail(error);
+            BenchFail(error);
         std::printf("fill_rows %d\nfill_ms %.0f ms\n", kRows,
                     static_cast<double>(fill.nsecsElapsed()) / 1e6);
     }
@@ -109,22 +62,22 @@ int main(int argc, char* argv[]) {
     ini.WriteString(u"Tables"_s, u"LogTable"_s, path);
 
     TFormLog* form = nullptr;
-    const double openMs = TimeMs([&] {
+    const double openMs = BenchTimeMs([&] {
         form = new TFormLog(main);
         form->show();
         form->SortLogBy(u"LogDate"_s);
         form->Grid()->viewport()->repaint();
     });
     if (!form->QLog().Active())
-        Fail(u"the log did not open"_s);
+        BenchFail(u"the log did not open"_s);
     std::printf("open_first_screen_ms %.1f ms\n", openMs);
-    std::printf("sort_by_signal_ms %.1f ms\n", TimeMs([&] {
+    std::printf("sort_by_signal_ms %.1f ms\n", BenchTimeMs([&] {
                     form->SortLogBy(u"Signal"_s);
                     form->Grid()->viewport()->repaint();
                 }));
 
     // Find Current as the window does it, without a link: sorted by ID, then filtered.
-    std::printf("find_current_ms %.1f ms\n", TimeMs([&] {
+    std::printf("find_current_ms %.1f ms\n", BenchTimeMs([&] {
                     form->SortLogBy(u"ID"_s);
                     form->QLog().SetFilter(*FindCurrentFilter(u"145.500000"_s));
                     form->QLog().SetFiltered(true);
@@ -134,7 +87,7 @@ int main(int argc, char* argv[]) {
                 }));
     form->QLog().SetFiltered(false);
     form->SortLogBy(u"ID"_s);
-    std::printf("add_entry_ms %.1f ms\n", TimeMs([&] {
+    std::printf("add_entry_ms %.1f ms\n", BenchTimeMs([&] {
                     form->AddEntry(u"1234.567800"_s, u"AM"_s, false, 99, 40, u"1"_s, u"5"_s,
                                    u"6.0"_s);
                     form->Grid()->viewport()->repaint();
@@ -142,14 +95,14 @@ int main(int argc, char* argv[]) {
     form->QLog().SetSql(u"Select * from "_s + QuoteFileName(path) +
                         u" WHERE CategoryID = 1 ORDER BY ID"_s);
     if (!form->QLog().Open())
-        Fail(form->QLog().LastError());
+        BenchFail(form->QLog().LastError());
     int changed = 0;
-    std::printf("block_category_100k_ms %.1f ms\n", TimeMs([&] {
+    std::printf("block_category_100k_ms %.1f ms\n", BenchTimeMs([&] {
                     form->QLog().UpdateShownRows(u"CategoryID", 2, &changed);
                     form->QLog().Open();
                 }));
     if (changed != kBlockRows)
-        Fail(u"block change wrote %1 rows"_s.arg(changed));
+        BenchFail(u"block change wrote %1 rows"_s.arg(changed));
     std::printf("resident_mb %.1f MB\n", ResidentMb());
     form->close();
     return 0;

@@ -113,6 +113,14 @@ bool TIniFile::ValueExists(const QString& section, const QString& key) const {
     return FindKey(section, key) != nullptr;
 }
 
+QStringList TIniFile::ReadSections() const {
+    QStringList names;
+    for (const TSection& section : FSections)
+        if (section.Header)
+            names.append(section.Name);
+    return names;
+}
+
 QStringList TIniFile::ReadSection(const QString& section) const {
     QStringList keys;
     if (const TSection* found = FindSection(section)) {

@@ -22,6 +22,7 @@ public:
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& key) const;
     QStringList ReadSection(const QString& section) const; // key names in file order
+    QStringList ReadSections() const;                      // section names in file order
 
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const;

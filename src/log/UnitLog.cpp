@@ -15,6 +15,7 @@
 #include "ProgramFolder.h"
 #include "Prompt.h"
 #include "SelectCategoryForm.h"
+#include "SqlForm.h"
 #include "TableEngine.h"
 #include "TableModel.h"
 #include "TableView.h"
@@ -281,8 +282,8 @@ void TFormLog::BuildActions() {
     ActionBlockChangeCategory =
         MakeAction(this, u"ActionBlockChangeCategory"_s, u"Change Category All Showing"_s,
                    u"Change category of all current selection"_s);
-    // The sub-select window and the help come with their own work.
-    for (QAction* later : {ActionSQL, ActionHelp})
+    // The help comes with its own work.
+    for (QAction* later : {ActionHelp})
         later->setEnabled(false);
     new TLogExchangeController(
         *this, FMain, {ActionExportToCSV, ActionImportCSV, ActionExport_Kv7Format, ActionImport});
@@ -292,6 +293,7 @@ void TFormLog::BuildActions() {
     connect(ActionOpenLogDB, &QAction::triggered, this, &TFormLog::OpenLogTableChosen);
     connect(ActionDropDB, &QAction::triggered, this, &TFormLog::DropLogTableChosen);
     connect(ActionCategory, &QAction::triggered, this, &TFormLog::ManageCategories);
+    connect(ActionSQL, &QAction::triggered, this, &TFormLog::SubSelect);
     connect(ActionShowAll, &QAction::triggered, this, &TFormLog::ShowAll);
     connect(ActionViewNotes, &QAction::triggered, this, &TFormLog::ViewNotes);
     connect(ActionExit, &QAction::triggered, this, &QWidget::close);
@@ -947,6 +949,7 @@ void TFormLog::UpdateActions() {
     ActionLog->setEnabled(open && FQLog->CanModify() && connected);
     ActionFindCurrent->setEnabled(connected);
     ActionCategory->setEnabled(open);
+    ActionSQL->setEnabled(open);
     ActionShowAll->setEnabled(open);
     ActionBlockChangeCategory->setEnabled(open);
     ActionViewNotes->setEnabled(open);
@@ -998,6 +1001,29 @@ void TFormLog::ShowNotesHint(const QPoint& globalPos, int row, int column) {
 
 // ---------------------------------------------------------------------------------------------
 // Categories and notes
+
+void TFormLog::SubSelect() {
+    if (FLogTableFile.isEmpty())
+        return;
+    if (ActionFindCurrent->isChecked()) {
+        ActionFindCurrent->setChecked(false);
+        FindCurrent(false);
+    }
+    TSqlLogForm form(*FEngine, *FQLog, FLogTableFile, SubSelectsFileFor(FLogTableFile), this);
+    std::vector<TSqlForm::TCategory> categories;
+    for (auto c = FCategories.cbegin(); c != FCategories.cend(); ++c)
+        categories.push_back({QString::number(c.key()), c.value()});
+    std::sort(categories.begin(), categories.end(),
+              [](const auto& a, const auto& b) { return a.Text < b.Text; });
+    form.SetCategories(categories);
+    form.OnApplied = [this, &form](const QString&, bool fromBuildPage) {
+        ShowStatement();
+        ShowLogStatus();
+        if (fromBuildPage)
+            SetSortGlyphForOrder(form.Choices().OrderBy);
+    };
+    form.exec();
+}
 
 void TFormLog::ManageCategories() {
     if (FLogTableFile.isEmpty())

@@ -183,6 +183,7 @@ private:
     void GridActivated();
     void DeleteRows();
     void ManageCategories();
+    void SubSelect();
     void BlockChangeCategory();
     void ViewNotes();
     void ShowNotesHint(const QPoint& globalPos, int row, int column);

@@ -18,6 +18,7 @@
 #include "ProgramFolder.h"
 #include "Prompt.h"
 #include "SelectScanFlags.h"
+#include "SqlForm.h"
 #include "SquelchController.h"
 #include "TuningController.h"
 #include "VfoDrop.h"
@@ -382,8 +383,7 @@ void TMemForm::BuildToolBars() {
     QToolButton* sql = ToolButton(u"ToolButtonSQL"_s, u"SQL"_s,
                                   u"[Ctrl-Shift-Q]|Build/choose complex sub-selections, edit "
                                   u"and save SQL"_s);
-    sql->setEnabled(false); // the SQL window comes later
-    info->addWidget(sql);
+    add(info, sql, [this] { ShowSqlForm(); });
     add(info,
         ToolButton(u"ToolButton6"_s, u"Sq"_s,
                    u"First Click Squelch in title bar|Fill squelch values in selected rows"_s),
@@ -537,6 +537,20 @@ void TMemForm::ShowAllMemories() {
     setWindowTitle(u"All Mems"_s);
     SetQuickFilter(false);
     ReopenView(FData.BuildMemorySql());
+}
+
+void TMemForm::ShowSqlForm() {
+    ShowAllMemories();
+    if (!FSqlForm) {
+        FSqlForm = new TSqlDirectForm(FData.Engine(), FData.MemQuery1(),
+                                      ProgramFile(u"Kv7SQL.ini"_s), this);
+        FSqlForm->OnApplied = [this](const QString& sql, bool) {
+            setWindowTitle(sql.trimmed());
+        };
+    }
+    FSqlForm->SetTable(FData.ViewState.CurrentTable);
+    if (FSqlForm->exec() == QDialog::Accepted)
+        FSqlForm->ApplyBuildPage();
 }
 
 void TMemForm::ClearAllSelectScan() {
@@ -1029,7 +1043,9 @@ bool TMemForm::WindowKey(QKeyEvent* event) {
             FMemOnScrollButton->toggle();
         else if (key == Qt::Key_M)
             toMain();
-        // The SQL window (Ctrl+Shift+Q) comes later; every other Ctrl+Shift key is swallowed.
+        else if (key == Qt::Key_Q)
+            ShowSqlForm();
+        // Every other Ctrl+Shift key is swallowed.
         return true;
     }
     if (mods == Qt::AltModifier && key == Qt::Key_M) {

@@ -25,6 +25,7 @@ class TMemoryTransferController;
 class TVfoDrop;
 class TChannelActions;
 class TMemoryPrinting;
+class TSqlDirectForm;
 class TIniFile;
 
 // The memory window: the current memory bank table in an editable grid, and what decides which
@@ -54,6 +55,9 @@ public:
 
     // The whole table in MEM order, every sub-selection off, on the row it was on.
     void ShowAllMemories();
+    // The SQL button and Ctrl+Shift+Q: the sub-select window, made once and kept.
+    void ShowSqlForm();
+    TSqlDirectForm* SqlForm() const { return FSqlForm; }
     // "Clear ALL Select Scan flags" (the item ClearALLSelectScan1): asks, then clears the flag
     // in the receiver and in every row of the current bank table, and shows all memories.
     // Nothing without a link or while the main window scans or searches.
@@ -150,6 +154,7 @@ private:
     TMemoryPrinting* FPrinting = nullptr;
     TVfoDrop* FVfoDrop = nullptr;
     TChannelActions* FChannelActions = nullptr;
+    TSqlDirectForm* FSqlForm = nullptr;
 
     std::unique_ptr<QPrinter> FPrinter;
     QColor FFixed;

@@ -2,6 +2,7 @@
 
 #include "TableView.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -452,6 +453,64 @@ bool TTableEngine::Run(const QString& sql, const QVariantList& parameters,
     else
         sqlite3_finalize(statement);
     return ok;
+}
+
+namespace {
+
+// What a statement being prepared may do; the first refusal is kept as the reason.
+int ReadingOnlyAuthorizer(void* reason, int action, const char* arg1, const char* arg2,
+                          const char* /*database*/, const char* /*trigger*/) {
+    auto& why = *static_cast<QString*>(reason);
+    const auto refuse = [&why](const char* text) {
+        if (why.isEmpty())
+            why = QString::fromLatin1(text);
+        return SQLITE_DENY;
+    };
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_FUNCTION:
+        if (arg2 && qstricmp(arg2, "load_extension") == 0)
+            return refuse(kExtensionRefusedText);
+        return SQLITE_OK;
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+        return refuse(kAttachRefusedText);
+    case SQLITE_PRAGMA:
+        return refuse(kPragmaRefusedText);
+    case SQLITE_UPDATE:
+        // A table function (pragma_table_info, ...) is first asked for as a write to the schema
+        // table; that is what the user wrote, not a write.
+        if (arg1 &&
+            (qstricmp(arg1, "sqlite_master") == 0 || qstricmp(arg1, "sqlite_temp_master") == 0))
+            return refuse(kPragmaRefusedText);
+        return refuse(kOnlyReadingText);
+    default:
+        return refuse(kOnlyReadingText);
+    }
+}
+
+} // namespace
+
+QString TTableEngine::CheckReadingQuery(const QString& sql) {
+    // Attaching the files the statement names is the engine's own doing, so it comes first and
+    // the authorizer watches only the user's statement.
+    const TTranslation translation = Translate(sql);
+    if (!translation.Ok())
+        return translation.Error;
+    if (translation.Kind != TStatementKind::Select)
+        return QString::fromLatin1(kOnlyReadingText);
+    QString why;
+    sqlite3_set_authorizer(FDb, &ReadingOnlyAuthorizer, &why);
+    sqlite3_stmt* statement = Prepare(translation.Sql);
+    sqlite3_set_authorizer(FDb, nullptr, nullptr);
+    if (!statement)
+        return why.isEmpty() ? FLastError : why;
+    const bool reads = sqlite3_stmt_readonly(statement) != 0;
+    sqlite3_finalize(statement);
+    return reads ? QString() : QString::fromLatin1(kOnlyReadingText);
 }
 
 bool TTableEngine::ExecuteNative(const QString& sql, const QVariantList& parameters) {

@@ -20,6 +20,8 @@ inline constexpr QChar kEngineDecimalSeparator = u'.';
 inline constexpr QChar kEngineThousandSeparator = u',';
 
 inline constexpr const char* kRecordNotFoundText = "Record not found";
+inline constexpr const char* kOnlyReadingText = "Only a statement that reads rows can be run here";
+inline constexpr const char* kPragmaRefusedText = "PRAGMA and table functions are not allowed here";
 
 // Binds the values of one row for TTableEngine::InsertRows, by column position.
 class TRowBinder {
@@ -67,6 +69,9 @@ public:
     // Calls rowFn for every row of a query; false stops early.
     bool ForEachRow(const QString& sql, const QVariantList& parameters,
                     const std::function<bool(const QVariantList& row)>& rowFn);
+    // Whether a statement the user typed may be opened: exactly one statement that only reads
+    // rows, touching no attachment, pragma or extension. Empty when it may, else why not.
+    QString CheckReadingQuery(const QString& sql);
     // Statements in SQLite's own dialect, for what the program builds itself.
     bool ExecuteNative(const QString& sql, const QVariantList& parameters = {});
     std::optional<QVariant> QueryValueNative(const QString& sql,

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void logTableStatements();
     void failedStatementChangesNothing();
     void refusedStatementsRunNothing();
+    void readingQueryCheck_data();
+    void readingQueryCheck();
     void foreignFileIsNamedAndLeftAlone_data();
     void foreignFileIsNamedAndLeftAlone();
     void batchUpdateKeepsReplacedRows();
@@ -136,6 +138,45 @@ void TestTableEngine::refusedStatementsRunNothing() {
     QVERIFY(!engine.ExecuteNative(u"SELECT load_extension('/nonexistent/x')"_s));
     QVERIFY(engine.LastError().contains(u"not authorized"_s));
     QCOMPARE(Count(engine, u"MemoryBank0.dbf"_s, u"TEXT IS NOT NULL"_s), 0);
+}
+
+void TestTableEngine::readingQueryCheck_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("reason"); // empty: the statement may be opened
+    const QString reading = QString::fromLatin1(kOnlyReadingText);
+    QTest::newRow("select") << u"SELECT * FROM MemoryBank0.dbf WHERE TEXT LIKE \"%A%\""_s
+                            << QString();
+    QTest::newRow("subquery") << u"SELECT * FROM MemoryBank0.dbf WHERE MEM IN (SELECT MEM FROM "
+                                 u"MemoryBank0.dbf WHERE TEXT IS NULL)"_s
+                              << QString();
+    QTest::newRow("update") << u"UPDATE MemoryBank0.dbf SET TEXT = 'A'"_s << reading;
+    QTest::newRow("delete") << u"DELETE FROM MemoryBank0.dbf"_s << reading;
+    QTest::newRow("create") << u"CREATE TABLE \"Other.dbf\" (A INTEGER)"_s << reading;
+    QTest::newRow("tail") << u"SELECT * FROM MemoryBank0.dbf; DELETE FROM MemoryBank0.dbf"_s
+                          << QString::fromLatin1(kTailRefusedText);
+    QTest::newRow("attach") << u"ATTACH 'x.db' AS x"_s << QString::fromLatin1(kAttachRefusedText);
+    QTest::newRow("pragma") << u"PRAGMA writable_schema = 1"_s << reading;
+    QTest::newRow("pragma function")
+        << u"SELECT * FROM MemoryBank0.dbf WHERE MEM IN (SELECT name FROM pragma_function_list)"_s
+        << QString::fromLatin1(kPragmaRefusedText);
+    QTest::newRow("extension") << u"SELECT load_extension('x')"_s
+                               << QString::fromLatin1(kExtensionRefusedText);
+    QTest::newRow("syntax") << u"SELECT * FROM MemoryBank0.dbf WHER MEM = 1"_s
+                            << u"near \"MEM\": syntax error"_s;
+}
+
+void TestTableEngine::readingQueryCheck() {
+    QFETCH(QString, sql);
+    QFETCH(QString, reason);
+    TMemoryHome home;
+    TTableEngine engine(home.Dir.path());
+    QString error;
+    QVERIFY(CreateBankTable(engine, home.Path(u"MemoryBank0.dbf"_s), error));
+    QCOMPARE(engine.CheckReadingQuery(sql), reason);
+    // The check leaves the engine as it was: its own statements still write.
+    QVERIFY2(engine.Execute(u"UPDATE MemoryBank0.dbf SET TEXT = 'B' WHERE MEM = '001'"_s),
+             qPrintable(engine.LastError()));
+    QCOMPARE(Count(engine, u"MemoryBank0.dbf"_s, u"TEXT IS NOT NULL"_s), 1);
 }
 
 void TestTableEngine::foreignFileIsNamedAndLeftAlone_data() {

@@ -25,8 +25,10 @@ inline void BenchFail(const QString& text) {
 }
 
 // `rows` log rows over twenty years; one in ten on 145.5 MHz, the first `blockRows` IDs in
-// category 1, the others in category 2.
-inline void FillLog(TTableEngine& engine, const QString& path, int rows, int blockRows) {
+// category 1, the others in category 2. With `quotedNotes` one note in ten holds a comma, so a
+// CSV writer has fields to quote.
+inline void FillLog(TTableEngine& engine, const QString& path, int rows, int blockRows,
+                    bool quotedNotes = false) {
     using namespace Qt::StringLiterals;
     quint32 seed = 4242;
     int row = 0;
@@ -52,7 +54,8 @@ inline void FillLog(TTableEngine& engine, const QString& path, int rows, int blo
             binder.BindText(
                 8, QTime(0, 0).addSecs(static_cast<int>(seed % 86400)).toString(u"HH:mm:ss"_s));
             binder.BindInteger(9, static_cast<int>(seed % 256));
-            binder.BindText(10, u"HEARD ON THE BENCH");
+            binder.BindText(10,
+                            quotedNotes && row % 10 == 1 ? u"NET, WEEKLY" : u"HEARD ON THE BENCH");
             binder.BindInteger(11, row < blockRows ? 1 : 2);
             ++row;
             return true;

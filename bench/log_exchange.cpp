@@ -3,6 +3,7 @@
 // data (.output of the same rows with their category texts; .import into a table with the log's
 // indexes).
 #include "BenchFigures.h"
+#include "BenchLogTable.h"
 
 #include "CategoryTable.h"
 #include "LogExchange.h"
@@ -21,8 +22,6 @@
 #include <QTime>
 
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -31,18 +30,6 @@ namespace {
 
 constexpr int kRows = 1000000;
 
-double TimeMs(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-[[noreturn]] void Fail(const QString& text) {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-    std::exit(1);
-}
-
 void PrintRatio(const char* name, double ours, std::optional<double> theirs) {
     if (theirs && *theirs > 0)
         PrintFigure(name, ours / *theirs);
@@ -50,45 +37,11 @@ void PrintRatio(const char* name, double ours, std::optional<double> theirs) {
         std::printf("%s n/a\n", name);
 }
 
-// A million rows over twenty years, in two categories; one note in ten holds a comma, so the
-// writer has fields to quote.
-void FillLog(TTableEngine& engine, const QString& path) {
-    quint32 seed = 4242;
-    int row = 0;
-    const QDate first(2006, 1, 1);
-    const bool ok = engine.InsertRows(
-        QuoteFileName(path),
-        {u"Freq"_s, u"Mode"_s, u"BW"_s, u"Step"_s, u"Ant"_s, u"Stadj"_s, u"Squelch"_s, u"LogDate"_s,
-         u"LogTime"_s, u"Signal"_s, u"Notes"_s, u"CategoryID"_s},
-        [&](TRowBinder& binder) {
-            if (row == kRows)
-                return false;
-            seed = seed * 1664525u + 1013904223u;
-            binder.BindNumber(0, 0.01 + static_cast<double>(seed % 259999000u) / 100000.0);
-            binder.BindText(1, u"FM");
-            binder.BindText(2, u"15");
-            binder.BindText(3, u"12.5");
-            binder.BindText(4, u"Auto");
-            binder.BindInteger(5, row % 2);
-            binder.BindInteger(6, 255);
-            binder.BindText(7, first.addDays((seed >> 8) % 7300).toString(Qt::ISODate));
-            binder.BindText(
-                8, QTime(0, 0).addSecs(static_cast<int>(seed % 86400)).toString(u"HH:mm:ss"_s));
-            binder.BindInteger(9, static_cast<int>(seed % 256));
-            binder.BindText(10, row % 10 == 0 ? u"NET, WEEKLY" : u"HEARD ON THE BENCH");
-            binder.BindInteger(11, row % 3 == 0 ? 1 : 2);
-            ++row;
-            return true;
-        });
-    if (!ok)
-        Fail(engine.LastError());
-}
-
 void MakeLogTable(TTableEngine& engine, const QString& path) {
     QString error;
     if (!CreateLogTable(engine, path, error) ||
         !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
-        Fail(error);
+        BenchFail(error);
 }
 
 // Runs the sqlite3 shell on `database` with `commands`; its time in ms, or nullopt without it.
@@ -128,12 +81,12 @@ double CsvExportMs(TTableEngine& engine, const QString& log, const QString& csv)
     TTableView view(engine);
     view.SetSql(LogSelectSql(log, u"ID"));
     if (!view.Open())
-        Fail(view.LastError());
+        BenchFail(view.LastError());
     TLogExportResult result;
     const double ms =
-        TimeMs([&] { result = ExportLogCsv(engine, view, CategoryTableFileFor(log), csv); });
+        BenchTimeMs([&] { result = ExportLogCsv(engine, view, CategoryTableFileFor(log), csv); });
     if (!result.Ok() || result.Written != kRows)
-        Fail(u"export: "_s + result.Error);
+        BenchFail(u"export: "_s + result.Error);
     return ms;
 }
 
@@ -161,9 +114,9 @@ double CsvImportMs(TTableEngine& engine, const QString& csv, const QString& log)
                                       LogStampAt(QDateTime::currentDateTime(), true)};
     TLogImportResult result;
     const double ms =
-        TimeMs([&] { result = ImportLogFile(engine, TLogFileFormat::Csv, csv, settings); });
+        BenchTimeMs([&] { result = ImportLogFile(engine, TLogFileFormat::Csv, csv, settings); });
     if (!result.Ok() || result.Added != kRows)
-        Fail(u"import: "_s + result.Error + u" added "_s + QString::number(result.Added));
+        BenchFail(u"import: "_s + result.Error + u" added "_s + QString::number(result.Added));
     return ms;
 }
 
@@ -188,11 +141,11 @@ int main(int argc, char* argv[]) {
     const QString source = data + u"/Bench_Kv7.DB"_s;
     TTableEngine engine(data);
     MakeLogTable(engine, source);
-    FillLog(engine, source);
+    FillLog(engine, source, kRows, kRows / 3, true);
     QString error;
     for (const QString& category : {u"Bench"_s, u"Net, weekly"_s})
         if (!FindOrAddCategory(engine, CategoryTableFileFor(source), category, error))
-            Fail(error);
+            BenchFail(error);
     engine.DetachIdle();
 
     const QString ours = data + u"/ours.csv"_s;

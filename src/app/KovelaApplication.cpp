@@ -6,6 +6,8 @@
 
 #include "AR5000.h"
 #include "BaudRateForm.h"
+#include "BeaconController.h"
+#include "BeaconsForm.h"
 #include "CommsForm.h"
 #include "DataUnit1.h"
 #include "ErrorInfoMessageForm.h"
@@ -51,6 +53,7 @@ TKovelaApplication::~TKovelaApplication() {
     // Windows before the simulator they may still be talking to.
     FCommsForm.clear();
     FSpectrum.reset();
+    FBeacons.reset();
     if (FMainForm)
         FMainForm->SetMemoryWindowLink(nullptr);
     FMemForm.reset();
@@ -137,6 +140,12 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         if (TFormLog* log = FLogWindow->FormLog(); log && log->isVisible())
             log->close();
     });
+    // Tools, "IARU Beacons". The schedule file is the user's to edit: it is put in the program
+    // folder once, from the copy shipped with the program.
+    FBeacons = std::make_unique<TBeaconController>(*FMainForm);
+    if (!InstallBeaconFile(ProgramFolder()))
+        FMainForm->AddMessage(
+            u"The beacon schedule could not be copied into %1."_s.arg(ProgramFolder()));
     // Search hits logged into the log window's table while one is open.
     FSearchScan->HitKeeper()->SetAutoLogTarget({
         [this] { return FLogWindow->FormLog() != nullptr; },

@@ -8,6 +8,7 @@
 class QTemporaryDir;
 
 class TBaudRateForm;
+class TBeaconController;
 class TCommsForm;
 class TDataModule1;
 class TErrorInfoMessageForm;
@@ -75,6 +76,8 @@ private:
     class TLogWindowController* FLogWindow = nullptr;
     // Gone before the main window: a sweep it runs holds the main window's driver and flags.
     std::unique_ptr<TSpectrumController> FSpectrum;
+    // Gone before the main window: its window tunes through the main window's driver.
+    std::unique_ptr<TBeaconController> FBeacons;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;

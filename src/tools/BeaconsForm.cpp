@@ -122,6 +122,7 @@ private:
 TfrmBeacons::TfrmBeacons(TMainForm& main, std::unique_ptr<TClockSetter> clockSetter,
                          QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , SecondsOfDay([] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; })
     , FMain(main)
     , FTimeSetting(new TServerTimeSetting(std::move(clockSetter), this)) {
     setObjectName(kSection);
@@ -416,7 +417,7 @@ void TfrmBeacons::btnStopClick() {
 }
 
 void TfrmBeacons::Timer1Timer() {
-    ShowBeaconAt(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
+    ShowBeaconAt(SecondsOfDay());
 }
 
 void TfrmBeacons::ShowBeaconAt(double secondsOfDay) {

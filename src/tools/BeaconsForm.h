@@ -50,6 +50,9 @@ public:
     std::function<void()> Qd3Clicked;
     std::function<void(int context)> ShowHelp;
 
+    // Local time of day in seconds, read at each tick; replaceable so tests choose the moment.
+    std::function<double()> SecondsOfDay;
+
     bool FileLoaded() const { return FLoaded; }
     const TBeaconList& Beacons() const { return FBeacons; }
     const TBeaconOverlay& Overlay() const { return FOverlay; }
@@ -122,7 +125,7 @@ private:
     QTreeWidget* lvBeacons = nullptr;
     TMapLayer* imgMap = nullptr;
     TMapLayer* imgTransparent = nullptr;
-    QTimer Timer1;
+    QTimer Timer1{this}; // a child, so it is found by its name like every control
 };
 
 // The beacon file for the program folder when it has none: the one shipped with the program.

@@ -95,17 +95,18 @@ QPushButton* Button(QWidget* parent, const QString& name, const QString& text,
 // are both drawn this way, so a pixel of the layer always lies over the same pixel of the map.
 class TMapLayer : public QWidget {
 public:
-    TMapLayer(const QImage* image, bool smooth, QWidget* parent)
+    TMapLayer(const QImage* image, QWidget* parent)
         : QWidget(parent)
-        , FImage(image)
-        , FSmooth(smooth) {}
+        , FImage(image) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
         if (FImage->isNull())
             return;
         QPainter painter(this);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, FSmooth);
+        // Smoothed, so the caption stays readable when the layer is drawn smaller than the
+        // picture.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const QSize fitted = FImage->size().scaled(size(), Qt::KeepAspectRatio);
         painter.drawImage(QRect(QPoint(0, 0), fitted), *FImage);
     }
@@ -116,7 +117,6 @@ protected:
 
 private:
     const QImage* FImage;
-    bool FSmooth;
 };
 
 TfrmBeacons::TfrmBeacons(TMainForm& main, std::unique_ptr<TClockSetter> clockSetter,
@@ -236,8 +236,8 @@ void TfrmBeacons::BuildControls() {
     auto* tsMap = Named(new QWidget, u"tsMap"_s);
     auto* map = new QVBoxLayout(tsMap);
     map->setContentsMargins(0, 0, 0, 0);
-    imgMap = Named(new TMapLayer(&FMapPicture, true, tsMap), u"imgMap"_s);
-    imgTransparent = Named(new TMapLayer(&FOverlay.Image(), false, imgMap), u"imgTransparent"_s);
+    imgMap = Named(new TMapLayer(&FMapPicture, tsMap), u"imgMap"_s);
+    imgTransparent = Named(new TMapLayer(&FOverlay.Image(), imgMap), u"imgTransparent"_s);
     imgTransparent->setAttribute(Qt::WA_TransparentForMouseEvents);
     map->addWidget(imgMap);
     pcData->addTab(tsMap, u"Map"_s);
@@ -375,9 +375,20 @@ void TfrmBeacons::Send(const QString& callSign) const {
         SendCallSign(callSign);
 }
 
-void TfrmBeacons::ShowVfoE() {
+void TfrmBeacons::ShowVfoE(bool withSettings) {
     TVfoPanelController* panel = FMain.MainSheet()->VfoPanel();
-    panel->ReadBackCurrent();
+    TAR5000& driver = *FMain.Driver();
+    {
+        const TVfoDataUnhooked unhooked(*panel);
+        TRxDat rec;
+        if (driver.GetRx(rec) && rec.Vfo == kRxCodeFirstVfo + (u'E' - u'A')) {
+            // After a start the main window's selectors must show the mode, bandwidth, antenna,
+            // attenuator and 1 Hz step just sent; a nudge changes the frequency only.
+            if (withSettings && driver.GetExtraVfoData(rec))
+                panel->ShowRxDat(rec);
+            panel->Box(u'E')->setText(panel->FormatFrequency(rec.Freq));
+        }
+    }
     edFreq->setText(panel->Box(u'E')->text());
 }
 
@@ -403,7 +414,7 @@ void TfrmBeacons::Start(int row) {
             driver->SetStep(0.001);
         }
         panel->MakeCurrent(u'E');
-        ShowVfoE();
+        ShowVfoE(true);
         FBand = row;
     }
     Timer1Timer();
@@ -448,7 +459,7 @@ void TfrmBeacons::ShowBeaconAt(double secondsOfDay) {
 void TfrmBeacons::SpinButton1Click(bool up) {
     TAR5000* driver = FMain.Driver();
     up ? driver->StepUp() : driver->StepDown();
-    ShowVfoE();
+    ShowVfoE(false);
 }
 
 void TfrmBeacons::SelectorChosen(int selector, int index) {

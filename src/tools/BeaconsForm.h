@@ -86,7 +86,7 @@ private:
     void LoadTimeServers();
     void SaveTimeServers() const;
     void SelectorChosen(int selector, int index);
-    void ShowVfoE();
+    void ShowVfoE(bool withSettings);
     void Send(const QString& callSign) const;
     QString FileMessage() const;
 

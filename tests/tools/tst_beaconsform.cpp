@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -115,6 +116,10 @@ private Q_SLOTS:
         const QString shown = f.Edit(u"EditVcoE"_s)->text();
         QVERIFY2(shown.trimmed() == u"21.150000"_s, qPrintable(shown));
         QCOMPARE(f.In<QLineEdit>(u"edFreq"_s)->text(), shown);
+        // The main window shows what VFO E was set to.
+        QCOMPARE(f.Find<QComboBox>(u"ModeComboBox"_s)->currentText(), u"CW"_s);
+        QCOMPARE(f.Find<QComboBox>(u"AttenComboBox"_s)->currentText(), u"Auto"_s);
+        QCOMPARE(f.Find<QComboBox>(u"StepComboBox"_s)->currentText().toDouble(), 0.001);
 
         // The start's own tick: at noon OA4B (160 on 14.100, two slots later on 21.150) is on.
         auto* list = f.In<QTreeWidget>(u"lvBeacons"_s);
@@ -243,6 +248,30 @@ private Q_SLOTS:
         for (int i = 0; i < servers->count(); ++i)
             kept << servers->item(i)->text();
         QCOMPARE(kept, (QStringList{u"ntp.example.net"_s, u"127.0.0.1:1123"_s}));
+    }
+
+    void TitleBarDoubleClickShadesAndClosingGivesTheHeightBack() {
+        {
+            TBeaconFixture f;
+            TfrmBeacons* window = f.OpenWindow();
+            window->resize(420, 520);
+            QTRY_COMPARE(window->height(), 520);
+            const auto doubleClick = [window] {
+                QMouseEvent click(QEvent::NonClientAreaMouseButtonDblClick, QPointF(10, -5),
+                                  window->mapToGlobal(QPointF(10, -5)), Qt::LeftButton,
+                                  Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(window, &click);
+            };
+            doubleClick();
+            QVERIFY(window->Shaded());
+            QTRY_VERIFY(window->height() < 100);
+            doubleClick();
+            QVERIFY(!window->Shaded());
+            QTRY_COMPARE(window->height(), 520);
+            doubleClick();
+            window->close();
+        }
+        QCOMPARE(TIniFile(SettingsFileName()).ReadInteger(u"frmBeacons"_s, u"height"_s, -1), 520);
     }
 
     void MissingFileClosesTheWindowWithTheMessage() {

@@ -23,6 +23,10 @@ TClockController::~TClockController() {
     delete FForm.data();
 }
 
+TFormClock* TClockController::FormClock() const {
+    return FForm;
+}
+
 void TClockController::Clock1Click(bool checked) {
     if (checked && !FForm)
         Open();

@@ -19,7 +19,7 @@ public:
     ~TClockController() override;
 
     // The open clock, or null.
-    TFormClock* FormClock() const { return FForm; }
+    TFormClock* FormClock() const;
     void Clock1Click(bool checked);
 
 private:

@@ -3,11 +3,9 @@
 #include "AR5000.h"
 #include "Main.h"
 #include "MainSheet.h"
-#include "ProgramFolder.h"
 #include "Prompt.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -18,17 +16,13 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kLogFilter = u"Text files (*.txt);;All files (*.*)"_s;
 const QString kDefaultLogName = u"DTMF Log.txt"_s;
-const QString kLogClosedCaption = u"Log to File"_s;
-const QString kCloseLogCaption = u"Close Logfile"_s;
 const QColor kTickColour(0x00, 0x80, 0x00);
 constexpr int kMinIntervalSecs = 10;
 constexpr int kMaxIntervalSecs = 999;
@@ -42,9 +36,7 @@ TGetDtmfForm::TGetDtmfForm(TMainForm& main)
     setObjectName(u"GetDtmfForm"_s);
     setWindowTitle(u"DTMF"_s);
     setModal(true);
-    OpenDocument = [](const QString& fileName) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
-    };
+    OpenDocument = OpenWithSystem;
     BuildControls();
 
     HighlightTimer.setSingleShot(true);
@@ -70,8 +62,8 @@ void TGetDtmfForm::BuildControls() {
     file->addSeparator();
     Close1 = file->addAction(u"&Close"_s);
     Close1->setObjectName(u"Close1"_s);
-    connect(LogToFile1, &QAction::triggered, this, &TGetDtmfForm::LogToFileClick);
-    connect(ViewLog1, &QAction::triggered, this, &TGetDtmfForm::ViewLogClick);
+    connect(ViewLog1, &QAction::triggered, this,
+            [this] { ViewLogFile(this, kDefaultLogName, OpenDocument); });
     connect(Close1, &QAction::triggered, this, &QWidget::close);
 
     DtmfMemo = new QPlainTextEdit(this);
@@ -109,6 +101,8 @@ void TGetDtmfForm::BuildControls() {
     DtmfStatusBar = new QStatusBar(this);
     DtmfStatusBar->setObjectName(u"DtmfStatusBar"_s);
     DtmfStatusBar->setSizeGripEnabled(false);
+    FLog = new TWindowLog(this, LogToFile1, DtmfStatusBar, kDefaultLogName);
+    connect(LogToFile1, &QAction::triggered, FLog, &TWindowLog::Toggle);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(GetDtmfButton);
@@ -153,18 +147,14 @@ void TGetDtmfForm::done(int result) {
         FRxLines = {};
     }
     if (Logging())
-        StopLogging();
+        FLog->Stop();
     QDialog::done(result);
 }
 
 void TGetDtmfForm::RxLine(const QString& line) {
     DtmfMemo->appendPlainText(line);
-    if (!Logging())
-        return;
-    const QString logged = line + u'\t' + Now().toString(Qt::ISODate) + u'\n';
-    // Flushed line by line: a capture left running should lose nothing to a crash.
-    if (FLogFile.write(logged.toUtf8()) < 0 || !FLogFile.flush())
-        LoggingFailed();
+    if (Logging())
+        FLog->Write(line + u'\t' + Now().toString(Qt::ISODate));
 }
 
 void TGetDtmfForm::GetDtmfButtonClick() {
@@ -186,60 +176,6 @@ void TGetDtmfForm::DtmfTimerTick() {
     DtmfTimedCheckBox->setPalette(ticked);
     HighlightTimer.start();
     GetDtmfButtonClick();
-}
-
-void TGetDtmfForm::LogToFileClick() {
-    if (Logging())
-        StopLogging();
-    else
-        StartLogging();
-}
-
-void TGetDtmfForm::StartLogging() {
-    LogToFile1->setChecked(false);
-    const QString fileName =
-        Prompt().SaveFileName(u"Log To File"_s, DataFolder(), kDefaultLogName, kLogFilter);
-    if (fileName.isEmpty())
-        return;
-    FLogFile.setFileName(fileName);
-    if (!FLogFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        Prompt().Error(windowTitle(), u"Could not create the log file %1: %2"_s.arg(
-                                          fileName, FLogFile.errorString()));
-        return;
-    }
-    LogToFile1->setText(kCloseLogCaption);
-    LogToFile1->setChecked(true);
-    DtmfStatusBar->showMessage(u"Logging to "_s + fileName);
-}
-
-void TGetDtmfForm::StopLogging() {
-    FLogFile.close();
-    LogToFile1->setText(kLogClosedCaption);
-    LogToFile1->setChecked(false);
-    DtmfStatusBar->clearMessage();
-}
-
-void TGetDtmfForm::LoggingFailed() {
-    const QString fileName = FLogFile.fileName();
-    const QString reason = FLogFile.errorString();
-    StopLogging();
-    DtmfStatusBar->showMessage(u"Logging stopped: %1 could not be written"_s.arg(fileName));
-    // Not from inside the driver's signal: a message box runs an event loop of its own.
-    QTimer::singleShot(0, this, [this, fileName, reason] {
-        Prompt().Error(windowTitle(),
-                       u"Could not write to the log file %1: %2\nLogging has stopped."_s.arg(
-                           fileName, reason));
-    });
-}
-
-void TGetDtmfForm::ViewLogClick() {
-    const QString fileName =
-        Prompt().OpenFileName(u"View Log"_s, DataFolder(), kDefaultLogName, kLogFilter);
-    if (fileName.isEmpty())
-        return;
-    if (!OpenDocument(fileName))
-        Prompt().Error(windowTitle(),
-                       u"Could not open %1: no program to show it was found."_s.arg(fileName));
 }
 
 void TGetDtmfForm::ClearClick() {

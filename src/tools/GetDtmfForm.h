@@ -1,8 +1,9 @@
 #pragma once
 
+#include "WindowLog.h"
+
 #include <QDateTime>
 #include <QDialog>
-#include <QFile>
 #include <QMetaObject>
 #include <QPalette>
 #include <QTimer>
@@ -38,7 +39,7 @@ public:
     // Shows a text file with the program the system associates with it; false when none did.
     std::function<bool(const QString& fileName)> OpenDocument;
 
-    bool Logging() const { return FLogFile.isOpen(); }
+    bool Logging() const { return FLog->Logging(); }
     void GetDtmfButtonClick();
     void done(int result) override;
 
@@ -50,11 +51,6 @@ private:
     void RxLine(const QString& line);
     void TimedCheck(bool on);
     void DtmfTimerTick();
-    void LogToFileClick();
-    void StartLogging();
-    void StopLogging();
-    void LoggingFailed();
-    void ViewLogClick();
     void ClearClick();
 
     TMainForm& FMain;
@@ -70,6 +66,6 @@ private:
     QTimer DtmfTimer;
     QTimer HighlightTimer;
     QPalette FCheckBoxColours;
-    QFile FLogFile;
+    TWindowLog* FLog = nullptr;
     QMetaObject::Connection FRxLines;
 };

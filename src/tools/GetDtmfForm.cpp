@@ -172,7 +172,7 @@ void TGetDtmfForm::TimedCheck(bool on) {
 
 void TGetDtmfForm::DtmfTimerTick() {
     QPalette ticked = FCheckBoxColours;
-    ticked.setColor(QPalette::Window, kTickColour);
+    ticked.setColor(DtmfTimedCheckBox->backgroundRole(), kTickColour);
     DtmfTimedCheckBox->setPalette(ticked);
     HighlightTimer.start();
     GetDtmfButtonClick();

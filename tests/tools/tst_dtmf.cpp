@@ -69,6 +69,12 @@ struct TOpenDtmf {
     QAction* Action(const QString& name) const { return Find<QAction>(name); }
 };
 
+// The colour the check box is painted in, right of its text.
+QColor Painted(QWidget* control) {
+    const QImage image = control->grab().toImage();
+    return image.pixelColor(image.width() - 2, image.height() / 2);
+}
+
 QString ReadAll(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -171,18 +177,18 @@ void TestDtmf::timedCheckAsksAtEachIntervalUntilUnchecked() {
     f.TakeSent();
 
     QCheckBox* timed = dtmf.Find<QCheckBox>(u"DtmfTimedCheckBox"_s);
-    const QColor normal = timed->palette().color(QPalette::Window);
+    const QColor normal = Painted(timed);
     QTest::mouseClick(timed, Qt::LeftButton, {}, QPoint(4, timed->height() / 2));
     QVERIFY(timed->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(f.Sent().count(u"QM1"_s) >= 3, kPatientMs);
-    QCOMPARE(timed->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x00));
+    QCOMPARE(Painted(timed), QColor(0x00, 0x80, 0x00));
 
     // The colour goes back half a second after the last tick: back to normal means no tick
     // came for ten intervals.
     QTest::mouseClick(timed, Qt::LeftButton, {}, QPoint(4, timed->height() / 2));
     QVERIFY(!timed->isChecked());
     f.TakeSent();
-    QTRY_COMPARE_WITH_TIMEOUT(timed->palette().color(QPalette::Window), normal, kPatientMs);
+    QTRY_COMPARE_WITH_TIMEOUT(Painted(timed), normal, kPatientMs);
     QVERIFY(!f.TakeSent().contains(u"QM1"_s));
 }
 

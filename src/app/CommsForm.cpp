@@ -5,12 +5,11 @@
 #include "IniFile.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
+#include "WindowLog.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -20,14 +19,11 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString kLogFilter = u"Text files (*.txt);;All files (*.*)"_s;
 
 QToolButton* MakeToolButton(QWidget* parent, const QString& name, const QString& caption) {
     auto* button = new QToolButton(parent);
@@ -145,8 +141,10 @@ void TCommsForm::BuildMenu() {
     Close1 = file->addAction(u"&Close"_s);
     Close1->setObjectName(u"Close1"_s);
 
-    connect(LogToFile1, &QAction::triggered, this, &TCommsForm::LogToFileClick);
-    connect(ViewLog1, &QAction::triggered, this, &TCommsForm::ViewLogClick);
+    FLog = new TWindowLog(this, LogToFile1, statusBar(), u"aKovela debug Log.txt"_s);
+    connect(LogToFile1, &QAction::triggered, FLog, &TWindowLog::Toggle);
+    connect(ViewLog1, &QAction::triggered, this,
+            [this] { ViewLogFile(this, u"Kovela debug Log.txt"_s, OpenWithSystem); });
     connect(Close1, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -197,12 +195,7 @@ void TCommsForm::AddTrace(const QString& memoLine, const QString& logLine) {
     }
     Memo1->appendPlainText(memoLine);
     ++FLineCount;
-    if (!FLogFile.isOpen())
-        return;
-    // Flushed line by line: the trace is wanted most when the program is about to go down.
-    const bool written = FLogFile.write((logLine + u'\n').toUtf8()) >= 0 && FLogFile.flush();
-    if (!written)
-        LoggingFailed();
+    FLog->Write(logLine);
 }
 
 void TCommsForm::Execute() {
@@ -244,64 +237,6 @@ void TCommsForm::ClearClick() {
     FLineCount = 0;
 }
 
-void TCommsForm::LogToFileClick() {
-    if (Logging())
-        StopLogging();
-    else
-        StartLogging();
-}
-
-void TCommsForm::StartLogging() {
-    LogToFile1->setChecked(false);
-    const QString fileName = Prompt().SaveFileName(u"Log To File"_s, DataFolder(),
-                                                   u"aKovela debug Log.txt"_s, kLogFilter);
-    if (fileName.isEmpty())
-        return;
-    FLogFile.setFileName(fileName);
-    if (!FLogFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        Prompt().Error(windowTitle(), u"Could not create the log file %1: %2"_s.arg(
-                                          fileName, FLogFile.errorString()));
-        return;
-    }
-    LogToFile1->setText(u"Close Logfile"_s);
-    LogToFile1->setChecked(true);
-    statusBar()->showMessage(u"Logging to "_s + fileName);
-}
-
-void TCommsForm::StopLogging() {
-    FLogFile.close();
-    LogToFile1->setText(u"Log to File"_s);
-    LogToFile1->setChecked(false);
-    statusBar()->clearMessage();
-}
-
-void TCommsForm::LoggingFailed() {
-    const QString fileName = FLogFile.fileName();
-    const QString reason = FLogFile.errorString();
-    StopLogging();
-    statusBar()->showMessage(u"Logging stopped: %1 could not be written"_s.arg(fileName));
-    // Not from inside the driver's hook: a message box runs an event loop of its own.
-    QTimer::singleShot(0, this, [this, fileName, reason] {
-        Prompt().Error(windowTitle(),
-                       u"Could not write to the log file %1: %2\nLogging has stopped."_s.arg(
-                           fileName, reason));
-    });
-}
-
-void TCommsForm::ViewLogClick() {
-    const QString fileName =
-        Prompt().OpenFileName(u"View Log"_s, DataFolder(), u"Kovela debug Log.txt"_s, kLogFilter);
-    if (fileName.isEmpty())
-        return;
-    if (!QFileInfo::exists(fileName)) {
-        Prompt().Error(windowTitle(), u"The file %1 does not exist."_s.arg(fileName));
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)))
-        Prompt().Error(windowTitle(),
-                       u"Could not open %1: no program to show it was found."_s.arg(fileName));
-}
-
 void TCommsForm::closeEvent(QCloseEvent* event) {
     Shut();
     event->accept();
@@ -318,7 +253,7 @@ void TCommsForm::Shut() {
     FShut = true;
     UnhookDriver();
     if (Logging())
-        StopLogging();
+        FLog->Stop();
     TIniFile ini(SettingsFileName());
     SaveFormPlacement(this, ini, true);
 }

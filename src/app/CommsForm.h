@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFile>
+#include "WindowLog.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -44,8 +45,8 @@ public:
     // window has taken over meanwhile stays as it is.
     void UnhookDriver();
 
-    bool Logging() const { return FLogFile.isOpen(); }
-    QString LogFileName() const { return FLogFile.fileName(); }
+    bool Logging() const { return FLog->Logging(); }
+    QString LogFileName() const { return FLog->FileName(); }
 
     static qint64 TickMs();
 
@@ -64,11 +65,6 @@ private:
     void RunRequest(const std::function<void(TAR5000&)>& request);
     void CopyClick();
     void ClearClick();
-    void LogToFileClick();
-    void StartLogging();
-    void StopLogging();
-    void LoggingFailed();
-    void ViewLogClick();
     void Shut();
 
     QPointer<TAR5000> FDriver;
@@ -83,7 +79,7 @@ private:
     QAction* LogToFile1 = nullptr;
     QAction* ViewLog1 = nullptr;
     QAction* Close1 = nullptr;
-    QFile FLogFile;
+    TWindowLog* FLog = nullptr;
     int FLineCount = 0;
     bool FShut = false;
 };

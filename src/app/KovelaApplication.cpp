@@ -8,8 +8,10 @@
 #include "BaudRateForm.h"
 #include "BeaconController.h"
 #include "BeaconsForm.h"
+#include "ClockController.h"
 #include "CommsForm.h"
 #include "DataUnit1.h"
+#include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
 #include "HitKeeper.h"
 #include "LinkController.h"
@@ -157,6 +159,9 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         },
         [this](bool on) { FLogWindow->FormLog()->setEnabled(on); },
     });
+    // Tools, "Get DTMF" and "Clock"; both go with the main window.
+    new TDtmfController(*FMainForm);
+    new TClockController(*FMainForm);
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {

@@ -15,6 +15,10 @@ public:
     virtual void Information(const QString& title, const QString& text) = 0;
     virtual void Error(const QString& title, const QString& text) = 0;
     virtual bool Confirm(const QString& title, const QString& text) = 0;
+    // The same question with OK and Cancel for its answers.
+    virtual bool ConfirmOkCancel(const QString& title, const QString& text) {
+        return Confirm(title, text);
+    }
     // Empty when cancelled.
     virtual QString SaveFileName(const QString& caption, const QString& folder,
                                  const QString& defaultName, const QString& filter) = 0;

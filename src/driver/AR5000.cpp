@@ -189,6 +189,7 @@ void TAR5000::FlushOutput() {
 
 void TAR5000::Trace(const QString& text) {
     Fire(OnRxLine, text);
+    Q_EMIT RxLine(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -550,6 +551,7 @@ void TAR5000::ProcessBlockLine(const QString& line) {
 
 void TAR5000::FProcessDataStr(const QString& received) {
     Fire(OnRxLine, received);
+    Q_EMIT RxLine(received);
     if (received.size() < 2)
         return;
     QString line = received;

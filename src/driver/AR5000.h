@@ -278,6 +278,9 @@ Q_SIGNALS:
     // adapter pulled, the far end closed), or the server's connection ended (the server closed
     // its port or went away, or the network failed).
     void LinkLost();
+    // Every received line and trace text, as OnRxLine gets it, for windows that listen while
+    // another keeps the hook (the DTMF window beside the comms monitor).
+    void RxLine(const QString& line);
 
 private:
     struct TWait;

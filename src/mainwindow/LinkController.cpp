@@ -175,7 +175,8 @@ void TLinkController::ApplyOpenState() {
                              static_cast<QWidget*>(FWidgets.FreqUpdateCheckBox),
                              static_cast<QWidget*>(FWidgets.PriorityCheckBox1)})
         control->setEnabled(true);
-    for (QAction* action : {FWidgets.Longtermsignallog1, FWidgets.mnuIARUBeacons1}) {
+    for (QAction* action :
+         {FWidgets.Longtermsignallog1, FWidgets.mnuIARUBeacons1, FWidgets.GetDTMFMenuIItem}) {
         if (action)
             action->setEnabled(true);
     }
@@ -190,8 +191,8 @@ void TLinkController::ApplyClosedState() {
     FWidgets.TimerCheckBox->setEnabled(false);
     FWidgets.FreqUpdateCheckBox->setEnabled(false);
     FWidgets.PriorityCheckBox1->setEnabled(false);
-    for (QAction* action :
-         {FWidgets.Longtermsignallog1, FWidgets.mnuIARUBeacons1, FWidgets.SpecAnalyser1}) {
+    for (QAction* action : {FWidgets.Longtermsignallog1, FWidgets.mnuIARUBeacons1,
+                            FWidgets.SpecAnalyser1, FWidgets.GetDTMFMenuIItem}) {
         if (action)
             action->setEnabled(false);
     }

@@ -25,6 +25,7 @@ struct TLinkWidgets {
     QAction* SpecAnalyser1 = nullptr;
     QAction* Longtermsignallog1 = nullptr;
     QAction* mnuIARUBeacons1 = nullptr;
+    QAction* GetDTMFMenuIItem = nullptr;
     QLabel* StatusPanels[3] = {nullptr, nullptr, nullptr};
 };
 

@@ -125,6 +125,7 @@ void TMainForm::BuildMenus() {
     AddAction(tools, u"GetDTMFMenuIItem"_s, u"Get DTMF"_s)->setEnabled(false);
     AddAction(tools, u"Longtermsignallog1"_s, u"Long term signal log..."_s)->setEnabled(false);
     AddAction(tools, u"mnuIARUBeacons1"_s, u"IARU Beacons"_s)->setEnabled(false);
+    AddAction(tools, u"Clock1"_s, u"Clock"_s)->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu(u"&Help"_s);
     connect(AddAction(help, u"Var1"_s, u"AR5000 &Version Info"_s), &QAction::triggered, this,
@@ -171,6 +172,7 @@ void TMainForm::BuildPages() {
     widgets.SpecAnalyser1 = findChild<QAction*>(u"SpecAnalyser1"_s);
     widgets.Longtermsignallog1 = findChild<QAction*>(u"Longtermsignallog1"_s);
     widgets.mnuIARUBeacons1 = findChild<QAction*>(u"mnuIARUBeacons1"_s);
+    widgets.GetDTMFMenuIItem = findChild<QAction*>(u"GetDTMFMenuIItem"_s);
     for (int panel = 0; panel < 3; ++panel)
         widgets.StatusPanels[panel] = findChild<QLabel*>(u"StatusPanel%1"_s.arg(panel));
     FLink = new TLinkController(this, FDriver, FSettings, widgets);

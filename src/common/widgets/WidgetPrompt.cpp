@@ -18,6 +18,11 @@ bool TWidgetPrompt::Confirm(const QString& title, const QString& text) {
     return QMessageBox::question(QApplication::activeWindow(), title, text) == QMessageBox::Yes;
 }
 
+bool TWidgetPrompt::ConfirmOkCancel(const QString& title, const QString& text) {
+    return QMessageBox::question(QApplication::activeWindow(), title, text,
+                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
 QString TWidgetPrompt::SaveFileName(const QString& caption, const QString& folder,
                                     const QString& defaultName, const QString& filter) {
     QDir().mkpath(folder);

@@ -8,6 +8,7 @@ public:
     void Information(const QString& title, const QString& text) override;
     void Error(const QString& title, const QString& text) override;
     bool Confirm(const QString& title, const QString& text) override;
+    bool ConfirmOkCancel(const QString& title, const QString& text) override;
     QString SaveFileName(const QString& caption, const QString& folder, const QString& defaultName,
                          const QString& filter) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& defaultName,

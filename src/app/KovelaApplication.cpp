@@ -20,7 +20,9 @@
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "SearchScan.h"
+#include "SearchScanContext.h"
 #include "Settings.h"
+#include "SignalMonitorController.h"
 #include "SimReceiver.h"
 #include "SimTransports.h"
 #include "SpectrumController.h"
@@ -51,6 +53,7 @@ TKovelaApplication::~TKovelaApplication() {
     // Windows before the simulator they may still be talking to.
     FCommsForm.clear();
     FSpectrum.reset();
+    FSignalMonitor.reset();
     if (FMainForm)
         FMainForm->SetMemoryWindowLink(nullptr);
     FMemForm.reset();
@@ -133,10 +136,16 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     // The log window is made when the main window's log button asks for it.
     FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
     // File, "Spec Analyser": a sweep closes the log window.
-    FSpectrum = std::make_unique<TSpectrumController>(*FMainForm, FSearchScan, [this] {
+    const auto closeLogWindow = [this] {
         if (TFormLog* log = FLogWindow->FormLog(); log && log->isVisible())
             log->close();
-    });
+    };
+    FSpectrum = std::make_unique<TSpectrumController>(*FMainForm, FSearchScan, closeLogWindow);
+    // Tools, "Long term signal log...": logs the channels the memory window shows.
+    FSignalMonitor =
+        std::make_unique<TSignalMonitorController>(*FMainForm, *FDataModule, closeLogWindow);
+    connect(FSearchScan->RunControls(), &TRunControls::FlagsReset, FSignalMonitor.get(),
+            &TSignalMonitorController::StopRunningMonitor);
     // Search hits logged into the log window's table while one is open.
     FSearchScan->HitKeeper()->SetAutoLogTarget({
         [this] { return FLogWindow->FormLog() != nullptr; },
@@ -255,6 +264,8 @@ void TKovelaApplication::HandleUnexpectedError(const QString& description) {
     FMainForm->setEnabled(true);
     if (FSearchScan && FSearchScan->HitKeeper())
         FSearchScan->HitKeeper()->StopLogging();
+    if (FSignalMonitor)
+        FSignalMonitor->StopRunningMonitor();
     if (!FMainForm->Driver()->Connected()) {
         FMainForm->Link()->ApplyClosedState();
         FMainForm->MainSheet()->VfoPanel()->ResetPanelColours();

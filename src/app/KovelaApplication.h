@@ -16,6 +16,7 @@ class TMemForm;
 class TSimPty;
 class TSimReceiver;
 class TSplashForm;
+class TSignalMonitorController;
 class TSpectrumController;
 struct TSettings;
 
@@ -75,6 +76,8 @@ private:
     class TLogWindowController* FLogWindow = nullptr;
     // Gone before the main window: a sweep it runs holds the main window's driver and flags.
     std::unique_ptr<TSpectrumController> FSpectrum;
+    // Likewise: a running log holds the driver's level hook and keeps the main window disabled.
+    std::unique_ptr<TSignalMonitorController> FSignalMonitor;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;

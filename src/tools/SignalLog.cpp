@@ -6,6 +6,7 @@
 #include "Levels.h"
 #include "ValueTables.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <limits>

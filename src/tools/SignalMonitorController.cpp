@@ -32,6 +32,10 @@ TSignalMonitorController::~TSignalMonitorController() {
     delete FForm.data();
 }
 
+TFormSignalMonitor* TSignalMonitorController::Form() const {
+    return FForm;
+}
+
 void TSignalMonitorController::Longtermsignallog1Click() {
     // Level polling, priority watching and auto-tune would all talk to the receiver between the
     // log's own requests.

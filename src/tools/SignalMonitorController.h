@@ -22,7 +22,7 @@ public:
     ~TSignalMonitorController() override;
 
     // The open window, or null.
-    TFormSignalMonitor* Form() const { return FForm; }
+    TFormSignalMonitor* Form() const;
     void Longtermsignallog1Click();
     // Stop on a running log (the window closes); nothing otherwise.
     void StopRunningMonitor();

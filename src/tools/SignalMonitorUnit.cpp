@@ -192,7 +192,9 @@ void TFormSignalMonitor::closeEvent(QCloseEvent* event) {
 void TFormSignalMonitor::BitBtnStartClick() {
     if (FRun)
         return;
-    std::vector<TSignalLogChannel> channels = FSet ? FSet->Channels() : decltype(channels){};
+    std::vector<TSignalLogChannel> channels;
+    if (FSet)
+        channels = FSet->Channels();
     if (channels.empty()) {
         Prompt().Information(kCaption, u"The memory window shows no channel with a frequency. "
                                        "Show the channels to log there first."_s);
@@ -310,7 +312,7 @@ void TFormSignalMonitor::EndRun() {
     SetSetupEnabled(true);
 }
 
-void TFormSignalMonitor::FailRun(const QString& text) {
+void TFormSignalMonitor::FailRun(QString text) {
     EndRun();
     setWindowTitle(u"Signal Monitor Stopped"_s);
     Prompt().Error(kCaption, text + u"\nThe signal log has stopped."_s);

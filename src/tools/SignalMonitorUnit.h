@@ -61,7 +61,8 @@ private:
     void RecallCurrentChannel();
     // Ends a run however it ends; the window stays as it is.
     void EndRun();
-    void FailRun(const QString& text);
+    // Takes its text by value: it often comes from the run that ends here.
+    void FailRun(QString text);
     void SetSetupEnabled(bool on);
 
     TMainForm& FMain;

@@ -142,6 +142,10 @@ void TFormSignalMonitor::BuildControls() {
     LabelPassCount->setObjectName(u"LabelPassCount"_s);
     LabelGettingData = new QLabel(this);
     LabelGettingData->setObjectName(u"LabelGettingData"_s);
+    // Its room stays kept, so that showing it during a pass does not squeeze the help text.
+    QSizePolicy keepRoom = LabelGettingData->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    LabelGettingData->setSizePolicy(keepRoom);
     LabelGettingData->hide();
 
     BitBtnStart = MakeButton(this, u"BitBtnStart"_s, u"&Go"_s);

@@ -24,7 +24,9 @@
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "SearchScan.h"
+#include "SearchScanContext.h"
 #include "Settings.h"
+#include "SignalMonitorController.h"
 #include "SimReceiver.h"
 #include "SimTransports.h"
 #include "SpectrumController.h"
@@ -56,6 +58,7 @@ TKovelaApplication::~TKovelaApplication() {
     FCommsForm.clear();
     FSpectrum.reset();
     FBeacons.reset();
+    FSignalMonitor.reset();
     if (FMainForm)
         FMainForm->SetMemoryWindowLink(nullptr);
     FMemForm.reset();
@@ -138,16 +141,22 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     // The log window is made when the main window's log button asks for it.
     FLogWindow = new TLogWindowController(*FMainForm, FMainForm.get());
     // File, "Spec Analyser": a sweep closes the log window.
-    FSpectrum = std::make_unique<TSpectrumController>(*FMainForm, FSearchScan, [this] {
+    const auto closeLogWindow = [this] {
         if (TFormLog* log = FLogWindow->FormLog(); log && log->isVisible())
             log->close();
-    });
+    };
+    FSpectrum = std::make_unique<TSpectrumController>(*FMainForm, FSearchScan, closeLogWindow);
     // Tools, "IARU Beacons". The schedule file is the user's to edit: it is put in the program
     // folder once, from the copy shipped with the program.
     FBeacons = std::make_unique<TBeaconController>(*FMainForm);
     if (!InstallBeaconFile(ProgramFolder()))
         FMainForm->AddMessage(
             u"The beacon schedule could not be copied into %1."_s.arg(ProgramFolder()));
+    // Tools, "Long term signal log...": logs the channels the memory window shows.
+    FSignalMonitor =
+        std::make_unique<TSignalMonitorController>(*FMainForm, *FDataModule, closeLogWindow);
+    connect(FSearchScan->RunControls(), &TRunControls::FlagsReset, FSignalMonitor.get(),
+            &TSignalMonitorController::StopRunningMonitor);
     // Search hits logged into the log window's table while one is open.
     FSearchScan->HitKeeper()->SetAutoLogTarget({
         [this] { return FLogWindow->FormLog() != nullptr; },
@@ -269,6 +278,8 @@ void TKovelaApplication::HandleUnexpectedError(const QString& description) {
     FMainForm->setEnabled(true);
     if (FSearchScan && FSearchScan->HitKeeper())
         FSearchScan->HitKeeper()->StopLogging();
+    if (FSignalMonitor)
+        FSignalMonitor->StopRunningMonitor();
     if (!FMainForm->Driver()->Connected()) {
         FMainForm->Link()->ApplyClosedState();
         FMainForm->MainSheet()->VfoPanel()->ResetPanelColours();

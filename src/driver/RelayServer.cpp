@@ -21,23 +21,33 @@ TRelayServer::~TRelayServer() {
     }
 }
 
-bool TRelayServer::SetListenAddress(const QString& text) {
+QHostAddress TRelayServer::ListenAddressFrom(const QString& text) {
     const QString trimmed = text.trimmed();
-    FListenAddress = trimmed.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(trimmed);
+    return trimmed.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(trimmed);
+}
+
+QList<QHostAddress> TRelayServer::ClientAddressesFrom(const QString& commaList,
+                                                      QStringList* invalid) {
+    QList<QHostAddress> addresses;
+    for (const QString& entry : commaList.split(u',', Qt::SkipEmptyParts)) {
+        const QHostAddress address(entry.trimmed());
+        if (!address.isNull())
+            addresses << address;
+        else if (invalid && !entry.trimmed().isEmpty())
+            *invalid << entry.trimmed();
+    }
+    return addresses;
+}
+
+bool TRelayServer::SetListenAddress(const QString& text) {
+    FListenAddress = ListenAddressFrom(text);
     return !FListenAddress.isNull();
 }
 
 QStringList TRelayServer::SetAllowedClients(const QString& commaList) {
     QStringList invalid;
-    FAllowed.clear();
+    FAllowed = ClientAddressesFrom(commaList, &invalid);
     FAllowAll = commaList.trimmed().isEmpty();
-    for (const QString& entry : commaList.split(u',', Qt::SkipEmptyParts)) {
-        const QHostAddress address(entry.trimmed());
-        if (address.isNull())
-            invalid << entry.trimmed();
-        else
-            FAllowed << address;
-    }
     return invalid;
 }
 

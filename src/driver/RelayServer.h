@@ -38,6 +38,11 @@ public:
     // address. Returns the entries that are no address (they admit nobody).
     QStringList SetAllowedClients(const QString& commaList);
     bool Allows(const QHostAddress& address) const;
+    // What those settings texts mean, for the comms dialog to check before it saves them: the
+    // listen address (null when the text is none), and the entries of the list that are none.
+    static QHostAddress ListenAddressFrom(const QString& text);
+    static QList<QHostAddress> ClientAddressesFrom(const QString& commaList,
+                                                   QStringList* invalid = nullptr);
     // (Re)starts listening; false when the port cannot be bound.
     bool Start(quint16 port);
     void Stop();

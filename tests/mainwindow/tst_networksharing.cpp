@@ -180,7 +180,12 @@ private Q_SLOTS:
         QVERIFY(after.Freq > before.Freq);
 
         QVERIFY(s.Receiver.Remote());
+        QStringList sent;
+        client->OnTxLine = [&sent](const QString& line) {
+            sent << line;
+        };
         s.Client.OpenPortButton()->click();
+        QVERIFY2(!sent.contains(u"EX"_s), qPrintable(sent.join(u' ')));
         QVERIFY(s.Client.LooksClosed());
         QTRY_COMPARE(s.Server->Form->TheServerSocket()->ActiveConnections(), 0);
         QVERIFY2(s.Receiver.Remote(), "the client took the receiver out of remote mode");
@@ -214,6 +219,22 @@ private Q_SLOTS:
         QVERIFY2(s.Client.Reported(kLost), qPrintable(s.Client.Messages.join(u" | "_s)));
         QVERIFY2(s.Client.Messages.filter(u"imeout"_s).isEmpty(),
                  qPrintable(s.Client.Messages.join(u" | "_s)));
+    }
+
+    void serverTurnsAwayAnAddressNotAllowed() {
+        TSharing s;
+        s.Server->Settings.ListenAddress = u"127.0.0.1"_s;
+        s.Server->Settings.AllowedClients = u"10.9.8.7"_s;
+        s.Server->Form->ApplyCommsSettings();
+        QVERIFY(s.OpenServer());
+        s.OpenClient();
+        QTRY_VERIFY2(
+            s.Server->Reported(u"Connection refused to 127.0.0.1\r\nAddress not allowed"_s),
+            qPrintable(s.Server->Messages.join(u" | "_s)));
+        QTRY_VERIFY(s.Client.LooksClosed());
+        QVERIFY(!s.Client.Connected());
+        QVERIFY(s.Server->Connected());
+        QCOMPARE(s.Server->Form->TheServerSocket()->ActiveConnections(), 0);
     }
 
     void clientFollowsTheEndOfTheConnection_data() {

@@ -237,6 +237,24 @@ private Q_SLOTS:
         QCOMPARE(s.Server->Form->TheServerSocket()->ActiveConnections(), 0);
     }
 
+    // A client that goes away without closing leaves a server that serves the next one.
+    void serverOutlivesAClientKilled() {
+        TSharing s;
+        QVERIFY(s.OpenServer());
+        QVERIFY(s.OpenClient());
+        s.Client.Form.reset();
+        QTRY_VERIFY2(s.Server->Reported(u"127.0.0.1 Disconnected"_s),
+                     qPrintable(s.Server->Messages.join(u" | "_s)));
+        QVERIFY(s.Server->LooksOpen());
+
+        TInstance next;
+        next.SetNetwork(kClientMode, u"127.0.0.1"_s,
+                        s.Server->Form->TheServerSocket()->ServerPort());
+        next.OpenPortButton()->click();
+        QVERIFY(next.Connected());
+        QCOMPARE(next.Vfo(u'A'), s.Server->Vfo(u'A'));
+    }
+
     void clientFollowsTheEndOfTheConnection_data() {
         QTest::addColumn<TEnding>("ending");
         QTest::addColumn<QString>("reported");

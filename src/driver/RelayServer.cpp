@@ -4,7 +4,6 @@
 #include <QTcpSocket>
 
 #include <algorithm>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -139,34 +138,20 @@ void TRelayServer::HandleNewConnection() {
 void TRelayServer::ReadClient(QTcpSocket* client) {
     if (!FInputs.contains(client))
         return;
-    FInputs[client].Pending += client->readAll();
+    FInputs[client].Append(client->readAll());
     // A line is taken out before it is handed on: what it sets off may read this client again
     // or drop it.
     for (;;) {
-        auto input = FInputs.find(client);
+        const auto input = FInputs.find(client);
         if (input == FInputs.end())
             return;
-        QByteArray& pending = input->Pending;
-        qsizetype end = 0;
-        while (end < pending.size() && pending.at(end) != '\r' && pending.at(end) != '\n')
-            ++end;
-        if (end == pending.size()) {
-            if (pending.size() > LineCap) {
-                const qsizetype dropped = pending.size();
-                pending.clear();
-                if (!std::exchange(input->Overflowed, true))
-                    Q_EMIT Notice(u"%1 sent %2 bytes without a line end: dropped"_s
-                                      .arg(client->peerAddress().toString())
-                                      .arg(dropped));
-            }
+        const std::optional<QByteArray> line = input->TakeLine(LineCap);
+        if (const qsizetype dropped = input->TakeDropped())
+            Q_EMIT Notice(u"%1 sent %2 bytes without a line end: dropped"_s
+                              .arg(client->peerAddress().toString())
+                              .arg(dropped));
+        if (!line)
             return;
-        }
-        const QByteArray line = pending.left(end);
-        pending.remove(0, end + 1);
-        // After an overflow the first line end closes the line whose front was dropped.
-        const bool tail = std::exchange(input->Overflowed, false);
-        if (line.isEmpty() || tail)
-            continue;
-        Q_EMIT ClientLine(line);
+        Q_EMIT ClientLine(*line);
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineSplitter.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
@@ -82,9 +84,5 @@ private:
     bool FAllowAll = true;
     QList<QHostAddress> FAllowed;
     QList<QPointer<QTcpSocket>> FClients;
-    struct TClientInput {
-        QByteArray Pending;      // bytes after the last line end
-        bool Overflowed = false; // dropping a line too long: reported once, its tail dropped too
-    };
-    QHash<QTcpSocket*, TClientInput> FInputs;
+    QHash<QTcpSocket*, TLineSplitter> FInputs;
 };

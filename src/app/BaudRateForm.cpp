@@ -4,6 +4,7 @@
 #include "IniFile.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
+#include "RelayServer.h"
 #include "Settings.h"
 
 #include <QButtonGroup>
@@ -165,6 +166,17 @@ void TBaudRateForm::BuildControls() {
     lblServerPort = MakeLabel(netGroup, u"lblServerPort"_s, u"Server Port"_s, edServerPort);
     edClientPort = MakePortEdit(netGroup, u"edClientPort"_s);
     lblClientPort = MakeLabel(netGroup, u"lblClientPort"_s, u"Client Port"_s, edClientPort);
+    EditListenAddress = new QLineEdit(netGroup);
+    EditListenAddress->setObjectName(u"EditListenAddress"_s);
+    EditListenAddress->setPlaceholderText(u"every address"_s);
+    LabelListenAddress =
+        MakeLabel(netGroup, u"LabelListenAddress"_s, u"Listen on"_s, EditListenAddress);
+    EditAllowedClients = new QLineEdit(netGroup);
+    EditAllowedClients->setObjectName(u"EditAllowedClients"_s);
+    EditAllowedClients->setPlaceholderText(u"every client"_s);
+    EditAllowedClients->setToolTip(u"Client IP addresses, separated by commas"_s);
+    LabelAllowedClients =
+        MakeLabel(netGroup, u"LabelAllowedClients"_s, u"Allowed clients"_s, EditAllowedClients);
     SpeedButton1 = MakeHelpButton(netGroup, u"SpeedButton1"_s, u"Network Connection Help"_s);
     // Only one of the two port rows shows at a time, so they share a row of the grid.
     auto* serverGrid = new QGridLayout;
@@ -174,12 +186,18 @@ void TBaudRateForm::BuildControls() {
     serverGrid->addWidget(edServerPort, 2, 1, Qt::AlignLeft);
     serverGrid->addWidget(lblClientPort, 2, 0);
     serverGrid->addWidget(edClientPort, 2, 1, Qt::AlignLeft);
+    serverGrid->addWidget(LabelListenAddress, 3, 0);
+    serverGrid->addWidget(EditListenAddress, 3, 1);
+    serverGrid->addWidget(LabelAllowedClients, 4, 0);
+    serverGrid->addWidget(EditAllowedClients, 4, 1);
     serverGrid->setColumnStretch(1, 1);
-    serverGrid->setRowStretch(3, 1);
+    serverGrid->setRowStretch(5, 1);
     for (QWidget* widget :
          {static_cast<QWidget*>(LabelServerName), static_cast<QWidget*>(EditServerIP),
           static_cast<QWidget*>(lblServerPort), static_cast<QWidget*>(edServerPort),
-          static_cast<QWidget*>(lblClientPort), static_cast<QWidget*>(edClientPort)})
+          static_cast<QWidget*>(lblClientPort), static_cast<QWidget*>(edClientPort),
+          static_cast<QWidget*>(LabelListenAddress), static_cast<QWidget*>(EditListenAddress),
+          static_cast<QWidget*>(LabelAllowedClients), static_cast<QWidget*>(EditAllowedClients)})
         KeepRoomWhenHidden(widget);
     auto* netLayout = new QHBoxLayout(netGroup);
     netLayout->addLayout(netRadios);
@@ -267,6 +285,8 @@ void TBaudRateForm::BuildControls() {
                         EditServerIP,
                         edServerPort,
                         edClientPort,
+                        EditListenAddress,
+                        EditAllowedClients,
                         SpeedButton1,
                         CheckBoxLogMessagesToFile,
                         CheckBoxWavFiles16Bit,
@@ -306,6 +326,8 @@ void TBaudRateForm::LoadControls() {
     BankSwitchDisabledCheckBox->setChecked(FSettings.BankSwitchDisabled);
     edServerPort->setText(QString::number(FSettings.ServerPort));
     edClientPort->setText(QString::number(FSettings.ClientPort));
+    EditListenAddress->setText(FSettings.ListenAddress);
+    EditAllowedClients->setText(FSettings.AllowedClients);
     CheckBoxLogMessagesToFile->setChecked(FSettings.LogErrors);
     CheckBoxWavFiles16Bit->setChecked(FSettings.WavFiles16Bit);
     CheckBoxPadFString->setChecked(FSettings.PadFString);
@@ -342,6 +364,10 @@ void TBaudRateForm::ArrangeNetworkControls() {
     edServerPort->setVisible(server);
     lblClientPort->setVisible(client);
     edClientPort->setVisible(client);
+    for (QWidget* serverOnly :
+         {static_cast<QWidget*>(LabelListenAddress), static_cast<QWidget*>(EditListenAddress),
+          static_cast<QWidget*>(LabelAllowedClients), static_cast<QWidget*>(EditAllowedClients)})
+        serverOnly->setVisible(server);
     FShownOption = option;
 }
 
@@ -361,6 +387,21 @@ void TBaudRateForm::SetButtonClick() {
         EditServerIP->setFocus();
         return;
     }
+    // A mistyped address would keep the server down or shut out the one client meant.
+    const QString listen = EditListenAddress->text().trimmed();
+    QStringList invalid;
+    TRelayServer::ClientAddressesFrom(EditAllowedClients->text(), &invalid);
+    if (option == kServer && TRelayServer::ListenAddressFrom(listen).isNull()) {
+        Prompt().Error(windowTitle(), u"\"%1\" is not an IP address to listen on"_s.arg(listen));
+        EditListenAddress->setFocus();
+        return;
+    }
+    if (option == kServer && !invalid.isEmpty()) {
+        Prompt().Error(windowTitle(),
+                       u"\"%1\" is not an IP address of a client"_s.arg(invalid.first()));
+        EditAllowedClients->setFocus();
+        return;
+    }
 
     TSettings updated = FSettings;
     if (const int rate = FBaudRates->checkedId(); rate >= 0)
@@ -373,6 +414,8 @@ void TBaudRateForm::SetButtonClick() {
     updated.RemoteHost = option == kClient ? host : QString();
     updated.ServerPort = PortFromEdit(edServerPort, FSettings.ServerPort);
     updated.ClientPort = PortFromEdit(edClientPort, FSettings.ClientPort);
+    updated.ListenAddress = listen;
+    updated.AllowedClients = EditAllowedClients->text().trimmed();
     updated.LogErrors = CheckBoxLogMessagesToFile->isChecked();
     updated.WavFiles16Bit = CheckBoxWavFiles16Bit->isChecked();
     updated.PadFString = CheckBoxPadFString->isChecked();

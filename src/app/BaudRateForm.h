@@ -66,6 +66,10 @@ private:
     QLineEdit* edServerPort;
     QLabel* lblClientPort;
     QLineEdit* edClientPort;
+    QLabel* LabelListenAddress;
+    QLineEdit* EditListenAddress;
+    QLabel* LabelAllowedClients;
+    QLineEdit* EditAllowedClients;
     QCheckBox* CheckBoxLogMessagesToFile;
     QCheckBox* CheckBoxWavFiles16Bit;
     QCheckBox* CheckBoxPadFString;

@@ -26,6 +26,8 @@ void TSettings::Load(const TIniFile& ini) {
         Status = 0;
     RemoteHost = ini.ReadString(kNetwork, u"RemoteHost"_s, RemoteHost);
     LogErrors = ini.ReadBool(kNetwork, u"LogErrors"_s, LogErrors);
+    ListenAddress = ini.ReadString(kNetwork, u"ListenAddress"_s, ListenAddress);
+    AllowedClients = ini.ReadString(kNetwork, u"AllowedClients"_s, AllowedClients);
     Graticules = ini.ReadBool(kSettings, u"Graticules"_s, Graticules);
     SignalGraphData = ini.ReadBool(kSettings, u"SignalGraphData"_s, SignalGraphData);
     AvgMeter = ini.ReadBool(kSettings, u"AvgMeter"_s, AvgMeter);
@@ -83,6 +85,8 @@ bool TSettings::SaveCommsDialog(TIniFile& ini) const {
            ini.WriteInteger(kNetwork, u"Status"_s, Status) &&
            ini.WriteString(kNetwork, u"RemoteHost"_s, RemoteHost) &&
            ini.WriteBool(kNetwork, u"LogErrors"_s, LogErrors) &&
+           ini.WriteString(kNetwork, u"ListenAddress"_s, ListenAddress) &&
+           ini.WriteString(kNetwork, u"AllowedClients"_s, AllowedClients) &&
            ini.WriteBool(kSettings, u"WavFiles16Bit"_s, WavFiles16Bit) &&
            ini.WriteBool(kSettings, u"PadFString"_s, PadFString) &&
            ini.WriteInteger(kSettings, u"FirmwareID"_s, FirmwareID) &&

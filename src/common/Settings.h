@@ -35,6 +35,8 @@ struct TSettings {
     int Status = 0; // 0 local serial, 1 serial and TCP server, 2 TCP client
     QString RemoteHost;
     bool LogErrors = false;
+    QString ListenAddress;  // where the server listens; empty for every address
+    QString AllowedClients; // comma-separated client addresses; empty admits every client
     // [FormClock]
     int ClockLeft = 10;
     int ClockTop = 10;

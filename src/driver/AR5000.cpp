@@ -106,14 +106,18 @@ TAR5000::~TAR5000() {
 
 void TAR5000::SetConnectionMode(std::uint8_t mode) {
     FConnectionMode = mode;
-    const bool client = mode > 1;
-    FPollTimer.setInterval(client ? kClientPollMs : kLocalPollMs);
-    Timeout = client ? kRemoteTimeoutMs : kLocalTimeoutMs;
+    FPollTimer.setInterval(mode > 1 ? kClientPollMs : kLocalPollMs);
+    ApplyTimeout();
 }
 
 void TAR5000::SetSduMode(bool on) {
     FSduMode = on;
-    Timeout = on ? kRemoteTimeoutMs : kLocalTimeoutMs;
+    ApplyTimeout();
+}
+
+void TAR5000::ApplyTimeout() {
+    // Both the network and the SDU-5500 add their delay to every reply, whichever was set last.
+    Timeout = FConnectionMode > 1 || FSduMode ? kRemoteTimeoutMs : kLocalTimeoutMs;
 }
 
 void TAR5000::SetClientSocket(QTcpSocket* socket) {
@@ -127,7 +131,11 @@ void TAR5000::SetClientSocket(QTcpSocket* socket) {
 }
 
 void TAR5000::SetServerSocket(TRelayServer* server) {
+    if (FServer)
+        disconnect(FServer, nullptr, this, nullptr);
     FServer = server;
+    if (server)
+        connect(server, &TRelayServer::ClientLine, this, &TAR5000::CommandFromClient);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -274,7 +282,7 @@ void TAR5000::DoClientSocketConnect(bool open) {
             return state == QAbstractSocket::ConnectedState ||
                    state == QAbstractSocket::UnconnectedState;
         },
-        ClientConnectWaitMs);
+        static_cast<int>(Timeout));
     if (FClientSocket && FClientSocket->state() != QAbstractSocket::ConnectedState)
         FClientSocket->abort();
     FClientLinkOpen = Connected();
@@ -465,9 +473,48 @@ void TAR5000::FRxData() {
 void TAR5000::RelayToClient(const QByteArray& line) {
     if (FConnectionMode != 1 || !FServer || FServer->ActiveConnections() < 1)
         return;
-    QTcpSocket* client = FServer->FirstClient();
-    if (!client || client->write(line) < 0)
+    QByteArray relayed = line;
+    // The network never carries the SDU-5500's prefix; a line without it is the unit's own.
+    if (FSduMode && !relayed.startsWith('*'))
+        return;
+    if (FSduMode)
+        relayed.remove(0, 1);
+    if (!FServer->Send(relayed)) {
+        const QTcpSocket* client = FServer->FirstClient();
         ReportError((client ? client->errorString() : u"No client"_s) + u" In FRxData SendBuf"_s);
+    }
+}
+
+void TAR5000::CommandFromClient(const QByteArray& line) {
+    if (FConnectionMode != 1 || !FSerial->IsOpen())
+        return;
+    if (line.size() == 1 && line.at(0) == kStepUpByte) {
+        StepUp();
+        return;
+    }
+    if (line.size() == 1 && line.at(0) == kStepDownByte) {
+        StepDown();
+        return;
+    }
+    // Only printable text reaches the receiver: a control byte in a command could end it early
+    // or start a tuning step the client never asked for.
+    QByteArray text;
+    text.reserve(line.size());
+    for (const char byte : line) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code >= 0x20 && code <= 0x7E)
+            text.append(byte);
+    }
+    text = text.trimmed();
+    if (text.isEmpty())
+        return;
+    const QString command = QString::fromLatin1(text);
+    if (const auto refusal = RefuseCommand(command)) {
+        // The client's mistake: the server's own requests go on.
+        Fire(OnErrorMessage, u"From the network client: "_s + *refusal);
+        return;
+    }
+    SendCommandUpper(command);
 }
 
 void TAR5000::QueueClientRead() {
@@ -555,7 +602,13 @@ void TAR5000::FProcessDataStr(const QString& received) {
     if (received.size() < 2)
         return;
     QString line = received;
-    if (FSduMode) {
+    if (FConnectionMode > 1) {
+        // The network carries no SDU-5500 prefix, but servers of earlier versions passed it on.
+        if (line.startsWith(u'*'))
+            line.remove(0, 1);
+        if (line.size() < 2)
+            return;
+    } else if (FSduMode) {
         if (line.size() < 3 || !line.startsWith(u'*'))
             return;
         line.remove(0, 1);

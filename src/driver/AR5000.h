@@ -98,7 +98,6 @@ public:
     void SetSduMode(bool on);
     std::uint32_t Timeout = kLocalTimeoutMs;
     int InitialiseWaitMs = 500;
-    int ClientConnectWaitMs = 10000;
     int ChangeVfoPauseMs = 20;
     int SetBankPauseMs = 2000;
     bool CT5000 = false;
@@ -159,6 +158,9 @@ public:
     void FRxData();
     void ClientSocketRead();
     void FProcessDataStr(const QString& line);
+    // A line a network client sent to this server: the tuning bytes step, any other line goes
+    // to the receiver as a command once cleaned of control bytes.
+    void CommandFromClient(const QByteArray& line);
 
     // Reply state.
     const TRxDat& CurrentRecord() const { return FRxDat; }
@@ -298,6 +300,7 @@ private:
     void Trace(const QString& text);
     void SendSingleByte(char byte);
     void RelayToClient(const QByteArray& line);
+    void ApplyTimeout();
     void Dispatch(const QString& line);
     void SendExtraQueries(bool withCtcss);
     void SendIfValid(const std::optional<QString>& command);

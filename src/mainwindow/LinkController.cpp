@@ -71,7 +71,7 @@ TLinkController::TLinkController(TMainForm* form, TAR5000* driver, TSettings& se
     connect(server, &TRelayServer::ClientDisconnected, this, [this](QTcpSocket* client) {
         FForm->ReportMessage(client->peerAddress().toString() + u" Disconnected"_s);
     });
-    connect(server, &TRelayServer::ClientRead, this, &TLinkController::ServerClientRead);
+    connect(server, &TRelayServer::Notice, FForm, &TMainForm::ReportMessage);
     connect(FForm->TheClientSocket(), &QTcpSocket::errorOccurred, this, [this] {
         FForm->ReportMessage(FForm->TheClientSocket()->errorString() + u" Client Socket Error"_s);
     });
@@ -159,7 +159,9 @@ void TLinkController::CloseLink() {
     TClosingMessageForm closing(FForm);
     closing.ShowAndPaint();
     Q_EMIT LinkClosing();
-    if (!FDriver->SduMode() && FDriver->Remote() && FDriver->Connected())
+    // A client leaves the receiver in remote mode: its owner at the server is still using it.
+    if (FDriver->ConnectionMode() != kClientMode && !FDriver->SduMode() && FDriver->Remote() &&
+        FDriver->Connected())
         FDriver->UnRemote();
     FDriver->FSetPort(false);
     ApplyClosedState();
@@ -201,8 +203,11 @@ void TLinkController::ApplyClosedState() {
 void TLinkController::HandleLinkLost() {
     if (FClosing)
         return;
-    // The driver or the socket has already said why; the window only has to stop looking
-    // connected, so that the button opens again.
+    // The driver or the socket may already have said why, but a server that just went away
+    // says nothing: the client is told its link is closed.
+    if (FDriver->ConnectionMode() == kClientMode)
+        FForm->ReportMessage(u"Connection to the server "_s + FDriver->RemoteHost +
+                             u" lost: port closed"_s);
     ApplyClosedState();
     if (FDriver->ConnectionMode() == kServerMode)
         FForm->TheServerSocket()->Stop();
@@ -241,21 +246,4 @@ void TLinkController::PowerOffButtonClick() {
     ApplyClosedState();
     Q_EMIT LinkClosing();
     Q_EMIT LinkClosed();
-}
-
-void TLinkController::ServerClientRead(QTcpSocket* client) {
-    // Commands from the client go to the receiver as they come, one line at a time.
-    const QByteArray bytes = client->readAll();
-    for (const QByteArray& piece : bytes.split('\n')) {
-        for (const QByteArray& line : piece.split('\r')) {
-            if (line.isEmpty())
-                continue;
-            if (line.at(0) == 0x1E)
-                FDriver->StepUp();
-            else if (line.at(0) == 0x1F)
-                FDriver->StepDown();
-            else
-                FDriver->SendCommandUpper(QString::fromLatin1(line));
-        }
-    }
 }

@@ -64,7 +64,6 @@ private:
     void CloseLink();
     void ApplyOpenState();
     void HandleLinkLost();
-    void ServerClientRead(QTcpSocket* client);
 
     TMainForm* FForm;
     TAR5000* FDriver;

@@ -228,6 +228,7 @@ void TMainForm::LoadSettings() {
     FDriver->FirmwareID = FSettings.FirmwareID;
     FDriver->ServerPort = static_cast<quint16>(FSettings.ServerPort);
     FDriver->ClientPort = static_cast<quint16>(FSettings.ClientPort);
+    ApplyServerAddresses();
     if (FSettings.SaveRestoreMainFormPosition) {
         const QPoint start = DefaultPosition();
         RestoreFormPlacement(this, start.x(), start.y(), ini);
@@ -259,6 +260,7 @@ void TMainForm::ApplyCommsSettings() {
         FDriver->RemoteHost = FSettings.RemoteHost;
     FDriver->ServerPort = static_cast<quint16>(FSettings.ServerPort);
     FDriver->ClientPort = static_cast<quint16>(FSettings.ClientPort);
+    ApplyServerAddresses();
     FLink->ApplySerialSettings();
     FLink->ShowPortInStatusBar();
     setWindowFlag(Qt::WindowStaysOnTopHint, FSettings.AlwaysOnTop);
@@ -269,6 +271,15 @@ void TMainForm::ApplyCommsSettings() {
         SaveFormPlacement(this, ini);
     }
     show(); // changing the stay-on-top flag hides a shown window
+}
+
+void TMainForm::ApplyServerAddresses() {
+    // A mistyped address must not widen who may connect: it is reported, and admits nobody.
+    if (!FServer->SetListenAddress(FSettings.ListenAddress))
+        AddMessage(u"ListenAddress \"%1\" is not an address: the server will not start"_s.arg(
+            FSettings.ListenAddress));
+    for (const QString& entry : FServer->SetAllowedClients(FSettings.AllowedClients))
+        AddMessage(u"AllowedClients entry \"%1\" is not an address"_s.arg(entry));
 }
 
 bool TMainForm::SaveSettings() {

@@ -65,6 +65,7 @@ public:
 
     // The start position: 10 pixels from the top and from the right edge of the screen.
     QPoint DefaultPosition() const;
+    void ApplyServerAddresses();
 
 Q_SIGNALS:
     void ViewMessagesRequested();

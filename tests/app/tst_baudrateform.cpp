@@ -125,6 +125,10 @@ private Q_SLOTS:
                      serverPortShown);
             QCOMPARE(Find<QLabel>(dialog, u"lblServerPort"_s)->isVisibleTo(&dialog),
                      serverPortShown);
+            // Where the server listens and whom it admits matter to a server alone.
+            for (const QString& serverOnly : {u"EditListenAddress"_s, u"EditAllowedClients"_s})
+                QCOMPARE(Find<QLineEdit>(dialog, serverOnly)->isVisibleTo(&dialog),
+                         serverPortShown);
             QCOMPARE(Find<QLineEdit>(dialog, u"edClientPort"_s)->isVisibleTo(&dialog),
                      clientPortShown);
             QCOMPARE(Find<QLabel>(dialog, u"lblClientPort"_s)->isVisibleTo(&dialog),
@@ -187,6 +191,43 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(settings.Status, 0);
         QVERIFY(!QFile::exists(SettingsFileName()));
+    }
+
+    void serverAddressesAreChecked_data() {
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("both empty") << QString() << QString() << QString();
+        QTest::newRow("addresses") << u"192.168.1.5"_s << u"192.168.1.7, ::1"_s << QString();
+        QTest::newRow("a name to listen on")
+            << u"radio.local"_s << QString()
+            << u"\"radio.local\" is not an IP address to listen on"_s;
+        QTest::newRow("a mistyped client")
+            << QString() << u"192.168.1.7,192.168.1.300"_s
+            << u"\"192.168.1.300\" is not an IP address of a client"_s;
+    }
+
+    void serverAddressesAreChecked() {
+        QFETCH(QString, listen);
+        QFETCH(QString, allowed);
+        QFETCH(QString, error);
+        TSettings settings;
+        TBaudRateForm dialog(settings);
+        dialog.show();
+        NetOption(dialog, u"Server"_s)->click();
+        TypeInto(Find<QLineEdit>(dialog, u"EditListenAddress"_s), listen);
+        TypeInto(Find<QLineEdit>(dialog, u"EditAllowedClients"_s), allowed);
+        Find<QPushButton>(dialog, u"SetButton"_s)->click();
+        if (!error.isEmpty()) {
+            QCOMPARE(FPrompt->Errors, QStringList{error});
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!QFile::exists(SettingsFileName()));
+            return;
+        }
+        QVERIFY(FPrompt->Errors.isEmpty());
+        QCOMPARE(Ini(u"Network"_s, u"ListenAddress"_s), listen);
+        QCOMPARE(Ini(u"Network"_s, u"AllowedClients"_s), allowed);
+        QCOMPARE(settings.AllowedClients, allowed);
     }
 
     void setWritesEveryKey() {
@@ -254,6 +295,8 @@ private Q_SLOTS:
         settings.FirmwareID = 0;
         settings.AutoConnect = true;
         settings.WavFiles16Bit = true;
+        settings.ListenAddress = u"192.168.1.5"_s;
+        settings.AllowedClients = u"192.168.1.7,192.168.1.8"_s;
         const TSettings loaded = settings;
         TBaudRateForm dialog(settings);
         QCOMPARE(Find<QComboBox>(dialog, u"cbComPort"_s)->currentText(), u"/dev/ttyUSB3"_s);
@@ -271,6 +314,8 @@ private Q_SLOTS:
         QCOMPARE(Ini(u"Settings"_s, u"AutoConnect"_s), u"1"_s);
         QCOMPARE(Ini(u"Settings"_s, u"WavFiles16Bit"_s), u"1"_s);
         QCOMPARE(Ini(u"Settings"_s, u"AlwaysOnTop"_s), u"0"_s);
+        QCOMPARE(Ini(u"Network"_s, u"ListenAddress"_s), u"192.168.1.5"_s);
+        QCOMPARE(Ini(u"Network"_s, u"AllowedClients"_s), u"192.168.1.7,192.168.1.8"_s);
         // The server's own name is not a remote host.
         QCOMPARE(Ini(u"Network"_s, u"RemoteHost"_s), QString());
         QCOMPARE(settings.RemoteHost, QString());

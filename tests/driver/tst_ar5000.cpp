@@ -104,15 +104,40 @@ private Q_SLOTS:
         QCOMPARE(f.Receiver.Received, (QStringList{u"*RX"_s, u"\x1e"_s}));
     }
 
+    void connectionModeSetsTimeoutAndPollRate_data() {
+        QTest::addColumn<bool>("sduFirst");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("sdu");
+        QTest::addColumn<std::uint32_t>("timeout");
+        QTest::addColumn<int>("poll");
+        // Whichever of the two is set last, either one alone asks for the long time-out.
+        for (const bool sduFirst : {true, false}) {
+            const char* order = sduFirst ? "SDU set first" : "SDU set last";
+            QTest::addRow("local, %s", order) << sduFirst << 0 << false << 5000u << 100;
+            QTest::addRow("server, %s", order) << sduFirst << 1 << false << 5000u << 100;
+            QTest::addRow("client, %s", order) << sduFirst << 2 << false << 10000u << 200;
+            QTest::addRow("local SDU, %s", order) << sduFirst << 0 << true << 10000u << 100;
+            QTest::addRow("client SDU, %s", order) << sduFirst << 2 << true << 10000u << 200;
+        }
+    }
+
     void connectionModeSetsTimeoutAndPollRate() {
+        QFETCH(bool, sduFirst);
+        QFETCH(int, mode);
+        QFETCH(bool, sdu);
+        QFETCH(std::uint32_t, timeout);
+        QFETCH(int, poll);
         TAR5000 driver;
-        driver.SetConnectionMode(2);
-        QCOMPARE(driver.Timeout, std::uint32_t(10000));
-        QCOMPARE(driver.PollInterval(), 200);
-        driver.SetSduMode(false); // the later call decides
-        QCOMPARE(driver.Timeout, std::uint32_t(5000));
-        driver.SetConnectionMode(1);
-        QCOMPARE(driver.PollInterval(), 100);
+        // From the opposite settings, so that each call has something to change.
+        driver.SetConnectionMode(mode > 1 ? 0 : 2);
+        driver.SetSduMode(!sdu);
+        if (sduFirst)
+            driver.SetSduMode(sdu);
+        driver.SetConnectionMode(static_cast<std::uint8_t>(mode));
+        if (!sduFirst)
+            driver.SetSduMode(sdu);
+        QCOMPARE(driver.Timeout, timeout);
+        QCOMPARE(driver.PollInterval(), poll);
     }
 
     void lineSplitting_data() {
@@ -610,8 +635,8 @@ private Q_SLOTS:
         connect(f.Peer, &QTcpSocket::readyRead, f.Peer, [&] {
             received += f.Peer->readAll();
             if (received.endsWith("RX\r\n")) {
-                // A server in SDU mode relays the receiver's lines with their "*".
-                f.Peer->write("*VB RF0029");
+                // The network carries no "*", even to a client that has SDU mode set.
+                f.Peer->write("VB RF0029");
                 f.Peer->flush();
                 QTimer::singleShot(30, f.Peer,
                                    [&f] { f.Peer->write("000000 ST000100  AU1 MD3\r\n"); });

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -95,7 +96,8 @@ private Q_SLOTS:
     void settingsAreReadAndBadValuesGiveDefaults() {
         WriteSettings("[settings]\r\nBaudRate=19200\r\nComPort=Com2\r\nFirmwareId=0\r\n"
                       "SDUPassThru=1\r\nHints=off\r\n[Network]\r\nStatus=2\r\n"
-                      "RemoteHost=radio.local\r\n[Settings]\r\nServerPort=99999\r\n");
+                      "RemoteHost=radio.local\r\nAllowedClients=10.0.0.1,\r\n"
+                      "[Settings]\r\nServerPort=99999\r\n");
         TWindowFixture f;
         QCOMPARE(f.Form->Driver()->Serial()->Baudrate(), 19200);
         QCOMPARE(f.Form->Driver()->Serial()->Port(), std::uint8_t(1)); // "Com2" names nothing
@@ -105,6 +107,8 @@ private Q_SLOTS:
         QCOMPARE(f.Form->Driver()->ConnectionMode(), std::uint8_t(2));
         QCOMPARE(f.Form->Driver()->RemoteHost, u"radio.local"_s);
         QCOMPARE(f.Form->Driver()->ServerPort, quint16(1024));
+        QVERIFY(f.Form->TheServerSocket()->Allows(QHostAddress(u"10.0.0.1"_s)));
+        QVERIFY(!f.Form->TheServerSocket()->Allows(QHostAddress(u"127.0.0.1"_s)));
         QVERIFY(!f.Find<QPushButton>(u"PowerOffButton"_s)->isEnabled()); // client mode
         QVERIFY(!f.Find<QAction>(u"HintsOff1"_s)->isChecked());
         QCOMPARE(f.Find<QAction>(u"HintsOff1"_s)->text(), u"Hints On"_s);

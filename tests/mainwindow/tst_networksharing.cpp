@@ -103,6 +103,7 @@ const QString kConnectedMessage =
 const QString kClosedMessage =
     u"Message From Server 127.0.0.1\r\nServer Reports Kv7Msg Server Closed Port"_s;
 const QString kNoServer = u"Could not Connect to, or did not find Server"_s;
+const QString kLost = u"Connection to the server 127.0.0.1 lost: port closed"_s;
 
 } // namespace
 
@@ -144,6 +145,116 @@ private Q_SLOTS:
         QCOMPARE(rec.Freq, s.Server->Form->Driver()->CurrentRecord().Freq);
     }
 
+    // The client works the shared receiver through its own driver as if it were attached: a
+    // memory block, tuning steps, and its leaving keeps the receiver in remote mode.
+    void clientUsesTheReceiverThroughTheServer() {
+        TSharing s;
+        QVERIFY(s.OpenServer());
+        QVERIFY(s.OpenClient());
+        TAR5000* client = s.Client.Form->Driver();
+        TAR5000* server = s.Server->Form->Driver();
+
+        TMAArray remote{};
+        remote[0].Channel = 1; // the second hundred
+        QVERIFY(client->GetMA(remote));
+        TMAArray local{};
+        local[0].Channel = 1;
+        QVERIFY(server->GetMA(local));
+        for (size_t i = 0; i < remote.size(); ++i) {
+            QCOMPARE(remote[i].Channel, 100 + static_cast<int>(i));
+            QCOMPARE(remote[i].Channel, local[i].Channel);
+            QCOMPARE(remote[i].Empty, local[i].Empty);
+            QCOMPARE(remote[i].Freq, local[i].Freq);
+            QCOMPARE(remote[i].Text, local[i].Text);
+        }
+
+        TRxDat before;
+        QVERIFY(client->GetRx(before));
+        client->StepUp();
+        client->StepUp();
+        client->StepDown();
+        TRxDat after;
+        QVERIFY(client->GetRx(after));
+        QCOMPARE(qRound64(after.Freq * 1e6),
+                 qRound64(s.Receiver.Vfo(s.Receiver.CurrentVfo()).Freq * 1e6));
+        QVERIFY(after.Freq > before.Freq);
+
+        QVERIFY(s.Receiver.Remote());
+        QStringList sent;
+        client->OnTxLine = [&sent](const QString& line) {
+            sent << line;
+        };
+        s.Client.OpenPortButton()->click();
+        QVERIFY2(!sent.contains(u"EX"_s), qPrintable(sent.join(u' ')));
+        QVERIFY(s.Client.LooksClosed());
+        QTRY_COMPARE(s.Server->Form->TheServerSocket()->ActiveConnections(), 0);
+        QVERIFY2(s.Receiver.Remote(), "the client took the receiver out of remote mode");
+        QVERIFY(s.Server->Connected());
+    }
+
+    // The server going away while the client reads memory blocks ends the read at once, the
+    // block in flight counted as not read, and the client says why.
+    void serverGoneInTheMiddleOfABankRead() {
+        TSharing s;
+        QVERIFY(s.OpenServer());
+        QVERIFY(s.OpenClient());
+        TAR5000* client = s.Client.Form->Driver();
+        client->Timeout = 60000; // a read that waited for its time-out would hold the test
+        int blocksAsked = 0;
+        s.Server->Form->Driver()->OnTxLine = [&](const QString& line) {
+            if (line.startsWith(u"MA"_s) && ++blocksAsked == 3)
+                s.ServedClient()->abort();
+        };
+        int read = 0;
+        for (int i = 0; i < 10; ++i) {
+            TMAArray block{};
+            block[0].Channel = i == 0 ? 0 : i * 10;
+            if (!client->GetMA(block))
+                break;
+            ++read;
+        }
+        QVERIFY2(read == 2, qPrintable(QString::number(read)));
+        QVERIFY(!client->Connected());
+        QTRY_VERIFY(s.Client.LooksClosed());
+        QVERIFY2(s.Client.Reported(kLost), qPrintable(s.Client.Messages.join(u" | "_s)));
+        QVERIFY2(s.Client.Messages.filter(u"imeout"_s).isEmpty(),
+                 qPrintable(s.Client.Messages.join(u" | "_s)));
+    }
+
+    void serverTurnsAwayAnAddressNotAllowed() {
+        TSharing s;
+        s.Server->Settings.ListenAddress = u"127.0.0.1"_s;
+        s.Server->Settings.AllowedClients = u"10.9.8.7"_s;
+        s.Server->Form->ApplyCommsSettings();
+        QVERIFY(s.OpenServer());
+        s.OpenClient();
+        QTRY_VERIFY2(
+            s.Server->Reported(u"Connection refused to 127.0.0.1\r\nAddress not allowed"_s),
+            qPrintable(s.Server->Messages.join(u" | "_s)));
+        QTRY_VERIFY(s.Client.LooksClosed());
+        QVERIFY(!s.Client.Connected());
+        QVERIFY(s.Server->Connected());
+        QCOMPARE(s.Server->Form->TheServerSocket()->ActiveConnections(), 0);
+    }
+
+    // A client that goes away without closing leaves a server that serves the next one.
+    void serverOutlivesAClientKilled() {
+        TSharing s;
+        QVERIFY(s.OpenServer());
+        QVERIFY(s.OpenClient());
+        s.Client.Form.reset();
+        QTRY_VERIFY2(s.Server->Reported(u"127.0.0.1 Disconnected"_s),
+                     qPrintable(s.Server->Messages.join(u" | "_s)));
+        QVERIFY(s.Server->LooksOpen());
+
+        TInstance next;
+        next.SetNetwork(kClientMode, u"127.0.0.1"_s,
+                        s.Server->Form->TheServerSocket()->ServerPort());
+        next.OpenPortButton()->click();
+        QVERIFY(next.Connected());
+        QCOMPARE(next.Vfo(u'A'), s.Server->Vfo(u'A'));
+    }
+
     void clientFollowsTheEndOfTheConnection_data() {
         QTest::addColumn<TEnding>("ending");
         QTest::addColumn<QString>("reported");
@@ -162,7 +273,7 @@ private Q_SLOTS:
             << TEnding([](TSharing& s) { s.Server.reset(); })
             << u"The remote host closed the connection Client Socket Error"_s << false;
         QTest::newRow("connection broken")
-            << TEnding([](TSharing& s) { s.ServedClient()->abort(); }) << QString() << true;
+            << TEnding([](TSharing& s) { s.ServedClient()->abort(); }) << kLost << true;
     }
 
     void clientFollowsTheEndOfTheConnection() {

@@ -79,7 +79,8 @@ private:
     std::unique_ptr<TSpectrumController> FSpectrum;
     // Gone before the main window: its window tunes through the main window's driver.
     std::unique_ptr<TBeaconController> FBeacons;
-    // Gone before the main window too: a running log holds the driver's level hook and keeps the main window disabled.
+    // Gone before the main window too: a running log holds the driver's level hook and keeps
+    // the main window disabled.
     std::unique_ptr<TSignalMonitorController> FSignalMonitor;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;

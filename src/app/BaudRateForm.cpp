@@ -33,7 +33,9 @@ constexpr int kPortCount = 14;
 constexpr std::array<QStringView, 3> kBaudRates{u"4800", u"9600", u"19200"};
 constexpr std::array<QStringView, 3> kNetOptionCaptions{u"None use Serial Port", u"Server",
                                                         u"Client"};
-constexpr int kPortDigits = 4;
+// Every TCP port fits in five digits; four would cut a stored 10245 to 1024 without a word.
+constexpr int kPortDigits = 5;
+constexpr int kHighestPort = 65535;
 
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption,
                         const QString& hint = {}) {
@@ -47,7 +49,7 @@ QLineEdit* MakePortEdit(QWidget* parent, const QString& name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setMaxLength(kPortDigits);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]{0,4}"_s), edit));
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]{0,5}"_s), edit));
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(u"00000000"_s));
     return edit;
 }
@@ -78,6 +80,13 @@ int PortFromEdit(const QLineEdit* edit, int previous) {
     bool ok = false;
     const int port = edit->text().toInt(&ok);
     return ok ? port : previous;
+}
+
+// A port the socket cannot use; an empty edit keeps the stored port.
+bool PortOutOfRange(const QLineEdit* edit) {
+    bool ok = false;
+    const int port = edit->text().toInt(&ok);
+    return ok && (port < 1 || port > kHighestPort);
 }
 
 } // namespace
@@ -395,6 +404,13 @@ void TBaudRateForm::SetButtonClick() {
         Prompt().Error(windowTitle(), u"\"%1\" is not an IP address to listen on"_s.arg(listen));
         EditListenAddress->setFocus();
         return;
+    }
+    for (QLineEdit* edit : {edServerPort, edClientPort}) {
+        if (edit->isVisibleTo(this) && PortOutOfRange(edit)) {
+            Prompt().Error(windowTitle(), u"A port is a number from 1 to %1"_s.arg(kHighestPort));
+            edit->setFocus();
+            return;
+        }
     }
     if (option == kServer && !invalid.isEmpty()) {
         Prompt().Error(windowTitle(),

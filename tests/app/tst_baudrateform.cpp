@@ -230,6 +230,45 @@ private Q_SLOTS:
         QCOMPARE(settings.AllowedClients, allowed);
     }
 
+    void portsAreWholeAndInRange_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("saved"); // 0: refused
+        QTest::newRow("server, five digits")
+            << u"Server"_s << u"edServerPort"_s << u"10245"_s << 10245;
+        QTest::newRow("client, highest") << u"Client"_s << u"edClientPort"_s << u"65535"_s << 65535;
+        QTest::newRow("server, zero") << u"Server"_s << u"edServerPort"_s << u"0"_s << 0;
+        QTest::newRow("client, too high") << u"Client"_s << u"edClientPort"_s << u"70000"_s << 0;
+    }
+
+    void portsAreWholeAndInRange() {
+        QFETCH(QString, option);
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(int, saved);
+        TSettings settings;
+        settings.ServerPort = 10245;
+        settings.ClientPort = 10245;
+        TBaudRateForm dialog(settings);
+        dialog.show();
+        // A stored port above four digits is shown whole, so Set does not cut it.
+        QCOMPARE(Find<QLineEdit>(dialog, edit)->text(), u"10245"_s);
+        NetOption(dialog, option)->click();
+        TypeInto(Find<QLineEdit>(dialog, u"EditServerIP"_s), u"rx.local"_s);
+        TypeInto(Find<QLineEdit>(dialog, edit), typed);
+        Find<QPushButton>(dialog, u"SetButton"_s)->click();
+        if (saved == 0) {
+            QCOMPARE(FPrompt->Errors, QStringList{u"A port is a number from 1 to 65535"_s});
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(settings.ServerPort, 10245);
+            QCOMPARE(settings.ClientPort, 10245);
+            return;
+        }
+        QVERIFY(FPrompt->Errors.isEmpty());
+        QCOMPARE(edit == u"edServerPort"_s ? settings.ServerPort : settings.ClientPort, saved);
+    }
+
     void setWritesEveryKey() {
         TSettings settings;
         TBaudRateForm dialog(settings);
@@ -352,7 +391,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kept");
         QTest::newRow("server letters") << u"Server"_s << u"edServerPort"_s << u"1a2b"_s << u"12"_s;
         QTest::newRow("server too long")
-            << u"Server"_s << u"edServerPort"_s << u"123456"_s << u"1234"_s;
+            << u"Server"_s << u"edServerPort"_s << u"1234567"_s << u"12345"_s;
         QTest::newRow("client signs")
             << u"Client"_s << u"edClientPort"_s << u"-8 0.8+0"_s << u"8080"_s;
     }

@@ -208,6 +208,9 @@ void TLinkController::HandleLinkLost() {
     if (FDriver->ConnectionMode() == kClientMode)
         FForm->ReportMessage(u"Connection to the server "_s + FDriver->RemoteHost +
                              u" lost: port closed"_s);
+    // Closed as fully as by the user: what is kept at closing (squelch, scan bank, priority
+    // channels) is kept now too.
+    Q_EMIT LinkClosing();
     ApplyClosedState();
     if (FDriver->ConnectionMode() == kServerMode)
         FForm->TheServerSocket()->Stop();

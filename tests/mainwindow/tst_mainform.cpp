@@ -16,6 +16,7 @@
 #include <QHostAddress>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -220,9 +221,15 @@ private Q_SLOTS:
         TWindowFixture f;
         f.ClickOpenPort();
         QVERIFY(f.Form->Driver()->Connected());
+        QSignalSpy closing(f.Form->Link(), &TLinkController::LinkClosing);
+        QSignalSpy closed(f.Form->Link(), &TLinkController::LinkClosed);
         f.Loopback.DropConnection();
         QTRY_COMPARE(f.Panel(0), u"Port Closed"_s);
         QCOMPARE(f.Messages.size(), 1);
+        // A lost link is closed as fully as one the user closes: what is kept at closing
+        // (squelch, scan bank, priority channels) is kept now too, before the closed state.
+        QCOMPARE(closing.size(), 1);
+        QCOMPARE(closed.size(), 1);
         f.Loopback.Reconnect();
         f.ClickOpenPort();
         QVERIFY(f.Form->Driver()->Connected());

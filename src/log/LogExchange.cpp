@@ -2,6 +2,7 @@
 
 #include "CategoryTable.h"
 #include "CodePage.h"
+#include "CsvText.h"
 #include "Kv7File.h"
 #include "MemorySql.h"
 #include "NumberText.h"
@@ -93,23 +94,6 @@ std::optional<qint64> ToInteger(QByteArrayView text) {
 
 QString Quoted(QByteArrayView text) {
     return u'"' + QString::fromUtf8(text) + u'"';
-}
-
-void AppendCsvField(QByteArray& out, QByteArrayView text) {
-    const bool quote = std::any_of(text.begin(), text.end(), [](char c) {
-        return c == ',' || c == '"' || c == '\n' || c == '\r';
-    });
-    if (!quote) {
-        out.append(text);
-        return;
-    }
-    out.append('"');
-    for (const char c : text) {
-        if (c == '"')
-            out.append('"');
-        out.append(c);
-    }
-    out.append('"');
 }
 
 void AppendNumber(QByteArray& out, double value) {

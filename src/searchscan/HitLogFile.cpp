@@ -1,5 +1,6 @@
 #include "HitLogFile.h"
 
+#include "CsvText.h"
 #include "Levels.h"
 
 #include <QFileInfo>
@@ -42,15 +43,6 @@ QString HitLogStamp(const QDateTime& at) {
 
 QString HitLogFrequency(double mhz) {
     return QString::number(mhz, 'g', QLocale::FloatingPointShortest);
-}
-
-QString CsvField(const QString& text) {
-    static const QString kSpecial = u",\"\r\n"_s;
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return kSpecial.contains(c); }))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', u"\"\""_s);
-    return u'"' + quoted + u'"';
 }
 
 QStringList RunStartLines(THitSource source, const QDateTime& at, const TSearchDescription& search,

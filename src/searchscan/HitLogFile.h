@@ -25,9 +25,6 @@ struct TSearchDescription {
 QString HitLogStamp(const QDateTime& at);
 // The frequency in MHz in its shortest decimal form, "." whatever the locale: 145.5, 118.1.
 QString HitLogFrequency(double mhz);
-// A field of a comma-separated line, quoted (quotes doubled) when it holds a comma, a quote or a
-// line break.
-QString CsvField(const QString& text);
 // The lines a run starts with: the start line, an empty line, for a program search its bank,
 // and the column header.
 QStringList RunStartLines(THitSource source, const QDateTime& at, const TSearchDescription& search,

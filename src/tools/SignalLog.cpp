@@ -1,8 +1,8 @@
 #include "SignalLog.h"
 
 #include "CommandText.h"
+#include "CsvText.h"
 #include "DataUnit1.h"
-#include "HitLogFile.h"
 #include "Levels.h"
 #include "ValueTables.h"
 

@@ -1,6 +1,7 @@
 #include "MemoryListing.h"
 
 #include "DataUnit1.h"
+#include "ProgramInfo.h"
 
 #include <QFont>
 #include <QFontMetricsF>

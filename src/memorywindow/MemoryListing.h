@@ -8,8 +8,6 @@ class QPagedPaintDevice;
 class QPainter;
 class TDataModule1;
 
-// The program's web address, printed at the foot of every listing page.
-inline constexpr const char* kProgramWebAddress = "https://kovela.example.org";
 inline constexpr const char* kListingTitle = "AR5000 Memory Listing";
 
 // One channel as the listing prints it: the texts the grid shows.

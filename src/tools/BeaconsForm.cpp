@@ -8,6 +8,7 @@
 #include "Main.h"
 #include "MainSheet.h"
 #include "ProgramFolder.h"
+#include "ProgramInfo.h"
 #include "Prompt.h"
 #include "Selectors.h"
 #include "ServerTimeSetting.h"
@@ -47,8 +48,8 @@ const QString kTimeServerFileName = u"TimerServers.dat"_s;
 const QString kMapResource = u":/beacons/worldmap.png"_s;
 const QString kBeaconResource = u":/beacons/IARU_Beacons.dat"_s;
 const QString kSection = u"frmBeacons"_s;
-// There is no web shop behind this program: the project itself is who to ask.
-const QString kSupplier = u"the Kovela project"_s;
+// Where a lost schedule can be had again.
+const QString kSupplier = QString::fromLatin1(kProgramWebAddress);
 const QStringList kDefaultTimeServers = {u"pool.ntp.org"_s, u"time.nist.gov"_s};
 
 // One of the window's four selectors: its name, the main window's selector it follows, the

@@ -4,6 +4,7 @@
 #include "CsvText.h"
 #include "DataUnit1.h"
 #include "Levels.h"
+#include "ProgramInfo.h"
 #include "ValueTables.h"
 
 #include <QDir>
@@ -66,7 +67,7 @@ std::vector<TSignalLogChannel> TDataModuleSignalLogSet::Channels() {
 }
 
 QString SignalLogTitleLine() {
-    return u"Logged by Kv7.  https://kovela.example.org"_s;
+    return u"Logged by Kv7.  "_s + QString::fromLatin1(kProgramWebAddress);
 }
 
 QString SignalLogHeaderLine(int channels) {

@@ -10,6 +10,7 @@
 #include "MemoryPrinting.h"
 #include "PreviewForm.h"
 #include "PrinterSource.h"
+#include "ProgramInfo.h"
 #include "ReportPrintSettingsForm.h"
 
 #include <QComboBox>

@@ -24,6 +24,8 @@
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +40,18 @@ constexpr int kHitQuietLimit = 2;
 constexpr int kMainTimerMs = 2000;
 constexpr int kMainQuietLimit = 30;
 constexpr int kRecorderChooseFormat = 0;
+
+// The platform's mixer and how it opens on the playback or the recording controls.
+struct TMixer {
+    const char16_t* Program;
+    const char16_t* PlaybackArgument;
+    const char16_t* RecordingArgument;
+};
+#ifdef Q_OS_WIN
+constexpr TMixer kMixers[] = {{u"SndVol32.exe", u"", u"-r"}, {u"SndVol.exe", u"", u"-r"}};
+#else
+constexpr TMixer kMixers[] = {{u"pavucontrol", u"--tab=1", u"--tab=2"}};
+#endif
 
 // The options may change between runs (the recording and comms dialogs write them).
 void ApplyRecordingSettings(const TSettings& settings, TWavRecorder& recorder) {
@@ -198,6 +212,29 @@ TAudioRecording::TAudioRecording(TMainForm& form, TSearchScan& pages,
         connect(setup, &QMenu::aboutToShow, this,
                 [this] { FSetupRecording->setEnabled(!FRecorder->WavFileOpen()); });
     }
+    StartProgram = [](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
+    FindProgram = [](const QString& name) {
+        return QStandardPaths::findExecutable(name);
+    };
+    if (QMenu* tools = MainMenuTitled(form, u"&Tools"_s)) {
+        QMenu* mixer = tools->addMenu(u"Windows Mixer"_s);
+        mixer->menuAction()->setObjectName(u"WindowsMixer1"_s);
+        QAction* playback = mixer->addAction(u"PlayBack Controls"_s);
+        playback->setObjectName(u"PlayBackControls1"_s);
+        FRecordingControls1 = mixer->addAction(u"Recording Controls"_s);
+        FRecordingControls1->setObjectName(u"RecordingControls1"_s);
+        connect(playback, &QAction::triggered, this, [this] { MixerClick(false); });
+        connect(FRecordingControls1, &QAction::triggered, this, [this] { MixerClick(true); });
+        // Only a mixer that is there can show its recording controls.
+        connect(mixer, &QMenu::aboutToShow, this, [this] {
+            bool found = false;
+            for (const TMixer& each : kMixers)
+                found = found || !FindProgram(QString::fromUtf16(each.Program)).isEmpty();
+            FRecordingControls1->setVisible(found);
+        });
+    }
     if (QMenu* file = MainMenuTitled(form, u"&File"_s)) {
         FPlayWavFile1 = new QAction(u"Play Wav File"_s, file);
         FPlayWavFile1->setObjectName(u"PlayWavFile1"_s);
@@ -222,6 +259,21 @@ void TAudioRecording::SetupRecordingClick() {
             FForm.AddMessage(why);
     };
     form.exec();
+}
+
+void TAudioRecording::MixerClick(bool recording) {
+    const QString context = recording ? u"RecordingControls1Click"_s : u"PlaybackControls1Click"_s;
+    for (const TMixer& mixer : kMixers) {
+        const QString program = FindProgram(QString::fromUtf16(mixer.Program));
+        if (program.isEmpty())
+            continue;
+        const QString argument =
+            QString::fromUtf16(recording ? mixer.RecordingArgument : mixer.PlaybackArgument);
+        if (!StartProgram(program, argument.isEmpty() ? QStringList() : QStringList{argument}))
+            FForm.AddMessage(u"%1 could not be started\r\n%2"_s.arg(program, context));
+        return;
+    }
+    FForm.AddMessage(u"No sound mixer program was found\r\n%1"_s.arg(context));
 }
 
 void TAudioRecording::OpenFolder(const QString& folder) {

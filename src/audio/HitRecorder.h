@@ -65,6 +65,13 @@ public:
     // Setup, "Setup Recording Options", offered only while no file is open.
     void SetupRecordingClick();
 
+    // Tools, "Windows Mixer": the platform's mixer on its playback or recording controls.
+    void MixerClick(bool recording);
+    // Starts a program; false when it could not be started.
+    std::function<bool(const QString& program, const QStringList& arguments)> StartProgram;
+    // Finds a program on the search path; empty when there is none.
+    std::function<QString(const QString& name)> FindProgram;
+
     // Shows a file or folder with the platform's program for it; false when none could start.
     std::function<bool(const QString& path)> OpenDocument;
 
@@ -78,4 +85,5 @@ private:
     QAction* FMainRecordtoWav1;
     QAction* FPlayWavFile1 = nullptr;
     QAction* FSetupRecording = nullptr;
+    QAction* FRecordingControls1 = nullptr;
 };

@@ -204,6 +204,29 @@ private Q_SLOTS:
         QVERIFY(f.Messages.first().endsWith(u"In PlayWavFile1Click"_s));
     }
 
+    void mixerItemsStartThePlatformsMixer() {
+        THitRecordingFixture f(false);
+        QStringList started;
+        bool found = true;
+        f.Audio->FindProgram = [&](const QString& name) {
+            return found ? u"/usr/bin/"_s + name : QString();
+        };
+        f.Audio->StartProgram = [&](const QString& program, const QStringList& arguments) {
+            started << (QStringList{program} + arguments).join(u' ');
+            return true;
+        };
+        f.Form->findChild<QAction*>(u"PlayBackControls1"_s)->trigger();
+        f.Form->findChild<QAction*>(u"RecordingControls1"_s)->trigger();
+        QCOMPARE(started.size(), 2);
+        QVERIFY(started[0] != started[1]); // the recording controls open on their own page
+        QVERIFY(f.Messages.isEmpty());
+
+        found = false;
+        f.Form->findChild<QAction*>(u"PlayBackControls1"_s)->trigger();
+        QCOMPARE(f.Messages.size(), 1);
+        QVERIFY(f.Messages.first().endsWith(u"\r\nPlaybackControls1Click"_s));
+    }
+
 private:
     QTemporaryDir FHome;
 };

@@ -5,6 +5,7 @@
 #include "UnitLog.h"
 
 #include "AR5000.h"
+#include "AudioSource.h"
 #include "BaudRateForm.h"
 #include "BeaconController.h"
 #include "BeaconsForm.h"
@@ -14,6 +15,7 @@
 #include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
 #include "HitKeeper.h"
+#include "HitRecorder.h"
 #include "LinkController.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -168,6 +170,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         },
         [this](bool on) { FLogWindow->FormLog()->setEnabled(on); },
     });
+    // Hits of searches and scans recorded to WAV files from the default sound input.
+    new TAudioRecording(*FMainForm, *FSearchScan, std::make_unique<TQtAudioSource>());
     // Tools, "Get DTMF" and "Clock"; both go with the main window.
     new TDtmfController(*FMainForm);
     new TClockController(*FMainForm);

@@ -42,6 +42,8 @@ public:
     TRunFlags& RunFlags() { return FRunFlags; }
     // The Main page and its controllers (VFO panel, tuning and keys, squelch, page changes).
     TMainSheet* MainSheet() const { return FMainSheet; }
+    // The signal display, which also tells every level report's squelch state.
+    TSignalDisplayController* SignalDisplay() const { return FSignalDisplay; }
     // The memory window as the Main page sees it; TNoMemoryWindow until one is set.
     TMemoryWindowLink& MemoryWindow() const { return *FMemoryWindow; }
     void SetMemoryWindowLink(std::unique_ptr<TMemoryWindowLink> link);

@@ -55,21 +55,13 @@ void THitKeeper::Attach(TSearchPageController* search, TScanPageController* scan
     FScanStatus = scan->Widgets().StatusBar2;
     TMainForm& form = *FContext.Form;
     if (QMenu* file = MainMenuTitled(form, u"&File"_s)) {
-        // Above the separator that sets "Exit" apart.
-        const QList<QAction*> items = file->actions();
-        qsizetype at = items.size();
-        while (at > 0 && items[at - 1]->objectName() != u"FileExitItem"_s)
-            --at;
-        if (at > 1 && items[at - 2]->isSeparator())
-            --at;
-        QAction* before = at > 0 ? items[at - 1] : nullptr;
         FLogtofile1 = new QAction(kLogToFileCaption, file);
         FLogtofile1->setObjectName(u"Logtofile1"_s);
         FLogtofile1->setCheckable(true);
         FLogtofile1->setEnabled(false);
         FViewaLog1 = new QAction(u"View a Log"_s, file);
         FViewaLog1->setObjectName(u"ViewaLog1"_s);
-        file->insertActions(before, {FLogtofile1, FViewaLog1});
+        InsertAboveExit(file, {FLogtofile1, FViewaLog1});
         // The check follows the file, not the click.
         connect(FLogtofile1, &QAction::triggered, this, [this] { Logtofile1Click(); });
         connect(FViewaLog1, &QAction::triggered, this, &THitKeeper::ViewaLog1Click);
@@ -189,9 +181,26 @@ void THitKeeper::UpdateAutoLogItem() {
     item->setEnabled(FAutoLog.TableOpen && FAutoLog.TableOpen() && FContext.Connected());
 }
 
+void THitKeeper::SetRecording(THitRecording* recording) {
+    FRecording = recording;
+    if (!recording) {
+        FLogFile.WavPosition = {};
+        return;
+    }
+    FLogFile.WavPosition = [recording]() -> std::optional<QString> {
+        const QString position = recording->Position();
+        if (position.isEmpty())
+            return std::nullopt;
+        return position;
+    };
+}
+
 void THitKeeper::RunStarted(THitSource source, int bank) {
     if (source == THitSource::VfoSearch)
         return;
+    // Opening the WAV file first gives the hit log's header its position column.
+    if (FRecording)
+        FRecording->RunStarted(source);
     if (source != THitSource::ProgramSearch || !FSearch) {
         FLogFile.WriteRunStart(source);
         return;
@@ -212,6 +221,9 @@ void THitKeeper::RunStarted(THitSource source, int bank) {
 void THitKeeper::HitShown(THitSource source, const THit& hit) {
     if (source == THitSource::VfoSearch)
         return;
+    // The recording starts before the hit line, so that the line carries its position.
+    if (FRecording)
+        FRecording->HitShown(source, hit);
     FLogFile.WriteHit(source, hit);
     if (source != THitSource::ProgramSearch || !FSearch)
         return;
@@ -228,11 +240,21 @@ void THitKeeper::RunStopped(THitSource source) {
     if (source == THitSource::VfoSearch)
         return;
     FLogFile.WriteRunStop(source);
+    if (FRecording) {
+        const QString saved = FRecording->RunStopped(source);
+        if (!saved.isEmpty())
+            FLogFile.WriteAudioSaved(saved);
+    }
     if (source != THitSource::ProgramSearch)
         return;
     // The page unchecks the item itself; the log window comes back whether or not the run
     // logged into it.
     EnableLogWindow();
+}
+
+void THitKeeper::HitLeft(THitSource source) {
+    if (FRecording && source != THitSource::VfoSearch)
+        FRecording->HitLeft(source);
 }
 
 void THitKeeper::EnableLogWindow() {

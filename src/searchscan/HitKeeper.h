@@ -52,6 +52,8 @@ public:
 
     THitLogFile& LogFile() { return FLogFile; }
     void SetAutoLogTarget(TAutoLogTarget target) { FAutoLog = std::move(target); }
+    // Hits are recorded to WAV files through this from now on (none when null).
+    void SetRecording(THitRecording* recording);
     // Shows a file with the program the platform has for it; false when none could be started.
     std::function<bool(const QString& fileName)> OpenDocument;
 
@@ -69,7 +71,7 @@ public:
     void RunStarted(THitSource source, int bank) override;
     void HitShown(THitSource source, const THit& hit) override;
     void RunStopped(THitSource source) override;
-    void HitLeft(THitSource) override {}
+    void HitLeft(THitSource source) override;
 
 private:
     bool LogWindowExists() const;
@@ -82,6 +84,7 @@ private:
     TScanMemoryTable& FTable;
     THitLogFile FLogFile;
     TAutoLogTarget FAutoLog;
+    THitRecording* FRecording = nullptr;
     TSearchPageController* FSearch = nullptr;
     QLabel* FSearchStatus = nullptr;
     QLabel* FScanStatus = nullptr;

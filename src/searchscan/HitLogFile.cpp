@@ -114,6 +114,10 @@ void THitLogFile::WriteRunStop(THitSource source) {
     WriteLines(RunStopLines(source, Clock()));
 }
 
+void THitLogFile::WriteAudioSaved(const QString& fileName) {
+    WriteLines({u"Audio was saved to "_s + fileName});
+}
+
 void THitLogFile::WriteLines(const QStringList& lines) {
     if (!FFile.isOpen())
         return;

@@ -56,6 +56,8 @@ public:
     void WriteRunStart(THitSource source, const TSearchDescription& search = {});
     void WriteHit(THitSource source, const THit& hit);
     void WriteRunStop(THitSource source);
+    // "Audio was saved to " and the file a run's recording went into.
+    void WriteAudioSaved(const QString& fileName);
 
     std::function<QDateTime()> Clock = [] {
         return QDateTime::currentDateTime();

@@ -40,3 +40,18 @@ public:
     void RunStopped(THitSource) override {}
     void HitLeft(THitSource) override {}
 };
+
+// Recording hits to WAV files, as the hit keeper drives it alongside the hit log.
+class THitRecording {
+public:
+    virtual ~THitRecording() = default;
+
+    virtual void RunStarted(THitSource source) = 0;
+    virtual void HitShown(THitSource source, const THit& hit) = 0;
+    virtual void HitLeft(THitSource source) = 0;
+    // Saves what the run recorded; the name of the one file recorded for the whole run, empty
+    // when there was none (nothing recorded, or one file per hit).
+    virtual QString RunStopped(THitSource source) = 0;
+    // The recording position for a hit line; empty while no file is open.
+    virtual QString Position() const = 0;
+};

@@ -123,6 +123,16 @@ bool TNumericKeys::eventFilter(QObject* watched, QEvent* event) {
     return !(c.isDigit() || c == u',' || c == u'.');
 }
 
+void InsertAboveExit(QMenu* file, const QList<QAction*>& items) {
+    const QList<QAction*> present = file->actions();
+    qsizetype at = present.size();
+    while (at > 0 && present[at - 1]->objectName() != u"FileExitItem"_s)
+        --at;
+    if (at > 1 && present[at - 2]->isSeparator())
+        --at;
+    file->insertActions(at > 0 ? present[at - 1] : nullptr, items);
+}
+
 QMenu* MainMenuTitled(TMainForm& form, const QString& title) {
     for (QAction* action : form.menuBar()->actions()) {
         if (action->text() == title)

@@ -4,10 +4,12 @@
 #include "PanelState.h"
 #include "RunFlags.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QMenu;
@@ -20,6 +22,8 @@ class TMemoryWindowLink;
 // controllers), the run flags and where hits go.
 // The main window's menu with this title ("&File", "&Tools"); null when there is none.
 QMenu* MainMenuTitled(TMainForm& form, const QString& title);
+// Puts `items` into the File menu above the separator that sets "Exit" apart.
+void InsertAboveExit(QMenu* file, const QList<QAction*>& items);
 
 struct TSearchScanContext {
     TMainForm* Form = nullptr;

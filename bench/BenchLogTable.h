@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CategoryTable.h"
+#include "LogTable.h"
 #include "SqlDialect.h"
 #include "TableEngine.h"
 
@@ -22,6 +24,14 @@ inline double BenchTimeMs(const std::function<void()>& work) {
 inline void BenchFail(const QString& text) {
     std::fprintf(stderr, "%s\n", qPrintable(text));
     std::exit(1);
+}
+
+// An empty log table with its categories table beside it, as the log window makes them.
+inline void MakeLogTable(TTableEngine& engine, const QString& path) {
+    QString error;
+    if (!CreateLogTable(engine, path, error) ||
+        !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
+        BenchFail(error);
 }
 
 // `rows` log rows over twenty years; one in ten on 145.5 MHz, the first `blockRows` IDs in

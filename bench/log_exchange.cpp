@@ -37,13 +37,6 @@ void PrintRatio(const char* name, double ours, std::optional<double> theirs) {
         std::printf("%s n/a\n", name);
 }
 
-void MakeLogTable(TTableEngine& engine, const QString& path) {
-    QString error;
-    if (!CreateLogTable(engine, path, error) ||
-        !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
-        BenchFail(error);
-}
-
 // Runs the sqlite3 shell on `database` with `commands`; its time in ms, or nullopt without it.
 std::optional<double> Sqlite3Ms(const QString& database, const QString& commands) {
     const QString shell = QStandardPaths::findExecutable(u"sqlite3"_s);

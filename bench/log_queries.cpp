@@ -40,10 +40,7 @@ int main(int argc, char* argv[]) {
     const QString path = DataFolder() + u"/Bench_Kv7.DB"_s;
     {
         TTableEngine engine(DataFolder());
-        QString error;
-        if (!CreateLogTable(engine, path, error) ||
-            !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
-            BenchFail(error);
+        MakeLogTable(engine, path);
         FillLog(engine, path, kRows, kRows / 10);
     }
     TSettings settings;

@@ -42,13 +42,11 @@ int main(int argc, char* argv[]) {
     const QString path = DataFolder() + u"/Bench_Kv7.DB"_s;
     {
         TTableEngine engine(DataFolder());
-        QString error;
-        if (!CreateLogTable(engine, path, error) ||
-            !EnsureCategoryTable(engine, CategoryTableFileFor(path), error))
-            BenchFail(error);
+        MakeLogTable(engine, path);
         QElapsedTimer fill;
         fill.start();
         FillLog(engine, path, kRows, kBlockRows);
+        QString error;
         if (!FindOrAddCategory(engine, CategoryTableFileFor(path), u"Bench"_s, error) ||
             !FindOrAddCategory(engine, CategoryTableFileFor(path), u"Other"_s, error))
             BenchFail(error);

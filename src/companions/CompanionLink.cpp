@@ -141,7 +141,8 @@ void TCompanionLink::Forget() {
     if (!FSocket)
         return;
     FSocket->disconnect(this);
-    FSocket->abort();
+    // What was posted last (a close request) still goes out before the socket closes.
+    FSocket->disconnectFromServer();
     FSocket->deleteLater();
     FSocket = nullptr;
     Q_EMIT Forgotten();

@@ -33,6 +33,7 @@ struct TFakeCompanion {
             Client = Server.nextPendingConnection();
             QObject::connect(Client, &QLocalSocket::readyRead, &Server,
                              [this] { Received += Client->readAll(); });
+            Received += Client->readAll();
         });
     }
     void Send(const QByteArray& bytes) {

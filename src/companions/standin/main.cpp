@@ -62,7 +62,7 @@ private:
             auto reader = std::make_shared<TFrameReader>();
             FClients.append(client);
             Print(u"linked"_s);
-            connect(client, &QLocalSocket::readyRead, this, [client, reader] {
+            const auto read = [client, reader] {
                 reader->Feed(client->readAll());
                 while (const std::optional<TCompanionFrame> frame = reader->Next()) {
                     Print(DescribeFrame(*frame));
@@ -71,7 +71,10 @@ private:
                 }
                 if (const QString error = reader->TakeError(); !error.isEmpty())
                     Print(error);
-            });
+            };
+            connect(client, &QLocalSocket::readyRead, this, read);
+            // What came before the connection was taken raises no readyRead of its own.
+            read();
             connect(client, &QLocalSocket::disconnected, this, [client] {
                 Print(u"unlinked"_s);
                 client->deleteLater();

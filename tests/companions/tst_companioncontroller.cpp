@@ -1,6 +1,7 @@
 // The main window's side of the companions, against the simulated receiver and in-test local
 // servers playing the companions.
 #include "CompanionController.h"
+#include "PlayedCompanion.h"
 #include "VfoPanelController.h"
 #include "mainwindow/PanelFixture.h"
 
@@ -20,43 +21,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kPatientMs = TPanelFixture::kPatientMs;
-
-// Plays one companion under its real class name; keeps the frames it receives.
-struct TPlayedCompanion {
-    QLocalServer Server;
-    QPointer<QLocalSocket> Client;
-    TFrameReader Reader;
-    QList<TCompanionFrame> Frames;
-
-    explicit TPlayedCompanion(TCompanion companion) {
-        const QString name = CompanionServerName(CompanionInfo(companion).WindowClass);
-        QLocalServer::removeServer(name);
-        Server.setSocketOptions(QLocalServer::UserAccessOption);
-        if (!Server.listen(name))
-            qFatal("cannot listen as %s", qPrintable(name));
-        QObject::connect(&Server, &QLocalServer::newConnection, &Server, [this] {
-            Client = Server.nextPendingConnection();
-            QObject::connect(Client, &QLocalSocket::readyRead, &Server, [this] { Read(); });
-            // What came before the connection was taken raises no readyRead of its own.
-            Read();
-        });
-    }
-    void Read() {
-        Reader.Feed(Client->readAll());
-        while (const auto frame = Reader.Next())
-            Frames.append(*frame);
-    }
-    void Send(const TCompanionFrame& frame) {
-        Client->write(EncodeFrame(frame));
-        Client->flush();
-    }
-    // The frames received once there are `count` of them (or what there is when they do not
-    // come), then forgotten.
-    QList<TCompanionFrame> Take(qsizetype count = 1) {
-        (void)QTest::qWaitFor([this, count] { return Frames.size() >= count; }, kPatientMs);
-        return std::exchange(Frames, {});
-    }
-};
 
 struct TCompanionFixture : TPanelFixture {
     QTemporaryDir Folder;

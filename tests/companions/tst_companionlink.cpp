@@ -1,4 +1,5 @@
 #include "CompanionLink.h"
+#include "PlayedCompanion.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,29 +19,6 @@ namespace {
 QString UniqueClass(const char* tag) {
     return u"TTest%1Form%2"_s.arg(QLatin1StringView(tag)).arg(QCoreApplication::applicationPid());
 }
-
-// Plays the companion: listens under the link's name, keeps what it receives.
-struct TFakeCompanion {
-    QLocalServer Server;
-    QPointer<QLocalSocket> Client;
-    QByteArray Received;
-
-    explicit TFakeCompanion(const QString& windowClass) {
-        Server.setSocketOptions(QLocalServer::UserAccessOption);
-        QLocalServer::removeServer(CompanionServerName(windowClass));
-        QVERIFY(Server.listen(CompanionServerName(windowClass)));
-        QObject::connect(&Server, &QLocalServer::newConnection, &Server, [this] {
-            Client = Server.nextPendingConnection();
-            QObject::connect(Client, &QLocalSocket::readyRead, &Server,
-                             [this] { Received += Client->readAll(); });
-            Received += Client->readAll();
-        });
-    }
-    void Send(const QByteArray& bytes) {
-        Client->write(bytes);
-        Client->flush();
-    }
-};
 
 bool WriteScript(const QString& path, const QByteArray& body) {
     QFile file(path);
@@ -73,7 +51,7 @@ private Q_SLOTS:
 
     void EveryMessageBothWays() {
         const QString windowClass = UniqueClass("Both");
-        TFakeCompanion companion(windowClass);
+        TPlayedCompanion companion(windowClass);
         TCompanionLink link(Info(windowClass), FFolder.path());
         QVERIFY(!link.Linked());
         QVERIFY(link.Find());
@@ -109,7 +87,7 @@ private Q_SLOTS:
 
     void GarbageIsRejectedAndLinkStays() {
         const QString windowClass = UniqueClass("Garbage");
-        TFakeCompanion companion(windowClass);
+        TPlayedCompanion companion(windowClass);
         TCompanionLink link(Info(windowClass), FFolder.path());
         QVERIFY(link.Find());
         QTRY_VERIFY(companion.Client);
@@ -127,7 +105,7 @@ private Q_SLOTS:
 
     void DeathMidMessageForgetsThenFindsAgain() {
         const QString windowClass = UniqueClass("Dies");
-        TFakeCompanion companion(windowClass);
+        TPlayedCompanion companion(windowClass);
         TCompanionLink link(Info(windowClass), FFolder.path());
         QVERIFY(link.Find());
         QTRY_VERIFY(companion.Client);

@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -119,5 +120,9 @@ int main(int argc, char** argv) {
             });
     });
     input.detach();
-    return app.exec();
+    const int code = app.exec();
+    // The reader may still be blocked on standard input and would hand a late line to an object
+    // that is gone: end without unwinding.
+    std::fflush(stdout);
+    std::_Exit(code);
 }

@@ -11,6 +11,7 @@
 #include "BeaconsForm.h"
 #include "ClockController.h"
 #include "CommsForm.h"
+#include "CompanionController.h"
 #include "DataUnit1.h"
 #include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
@@ -34,8 +35,10 @@
 #include "SpectrumController.h"
 #include "SplashForm.h"
 #include "VfoPanelController.h"
+#include "VfoSearch.h"
 #include "WidgetPrompt.h"
 
+#include <QAbstractButton>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -60,6 +63,7 @@ TKovelaApplication::~TKovelaApplication() {
     FCommsForm.clear();
     FSpectrum.reset();
     FBeacons.reset();
+    FCompanions.reset();
     FSignalMonitor.reset();
     if (FMainForm)
         FMainForm->SetMemoryWindowLink(nullptr);
@@ -151,6 +155,23 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     // Tools, "IARU Beacons". The schedule file is the user's to edit: it is put in the program
     // folder once, from the copy shipped with the program.
     FBeacons = std::make_unique<TBeaconController>(*FMainForm);
+    // The companion programs (Setup menu, btnQd3, the recorder); the beacon window sends its
+    // call sign to the spectrum display and works the same link with its own Qd3 button.
+    FCompanions = std::make_unique<TCompanionController>(*FMainForm, ProgramFolder());
+    FCompanions->VfoSearchRunning = [this] {
+        return FSearchScan->VfoSearch()->Running();
+    };
+    FBeacons->SendCallSign = [this](const QString& callSign) {
+        FCompanions->SendCallSign(callSign);
+    };
+    FBeacons->Qd3Clicked = [this] {
+        FCompanions->LinkToQd3Click();
+    };
+    connect(FCompanions.get(), &TCompanionController::Qd3LinkChanged, this, [this](bool linked) {
+        if (TfrmBeacons* form = FBeacons->Form())
+            if (auto* button = form->findChild<QAbstractButton*>(u"btnQd3"_s))
+                button->setChecked(linked);
+    });
     if (!InstallBeaconFile(ProgramFolder()))
         FMainForm->AddMessage(
             u"The beacon schedule could not be copied into %1."_s.arg(ProgramFolder()));

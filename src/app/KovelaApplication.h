@@ -10,6 +10,7 @@ class QTemporaryDir;
 class TBaudRateForm;
 class TBeaconController;
 class TCommsForm;
+class TCompanionController;
 class TDataModule1;
 class TErrorInfoMessageForm;
 class TMainForm;
@@ -48,6 +49,7 @@ public:
     class TSearchScan* SearchScan() const {
         return FSearchScan;
     }
+    TCompanionController* Companions() const { return FCompanions.get(); }
     qint64 SplashWaitMs() const { return FSplashWaitMs; }
 
     // The last line of defence: an error that escaped an event handler is shown, and the
@@ -79,8 +81,10 @@ private:
     std::unique_ptr<TSpectrumController> FSpectrum;
     // Gone before the main window: its window tunes through the main window's driver.
     std::unique_ptr<TBeaconController> FBeacons;
-    // Gone before the main window too: a running log holds the driver's level hook and keeps
-    // the main window disabled.
+    // Gone before the main window: it holds the frequency display's hook.
+    std::unique_ptr<TCompanionController> FCompanions;
+    // Gone before the main window too: a running log holds the driver's level hook and keeps the
+    // main window disabled.
     std::unique_ptr<TSignalMonitorController> FSignalMonitor;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
     QPointer<TCommsForm> FCommsForm;

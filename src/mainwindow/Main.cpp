@@ -106,6 +106,19 @@ void TMainForm::BuildMenus() {
         if (auto* toggle = findChild<QPushButton*>(u"ToggleRemoteSpeedButton"_s))
             toggle->setEnabled(!on);
     });
+    // The question comes after the item has toggled: the flag it set is only read when the next
+    // command goes out, so taking it back here sends nothing the user did not agree to.
+    connect(FSdu, &QAction::triggered, this, [this](bool on) {
+        if (on && !Prompt().Confirm(u"SDU5500 Pass Thru Mode"_s,
+                                    u"Only set this option if connected via SDU-5500\r\n"
+                                    u"Experimental code use with care\r\n"
+                                    u"Not recommended for major memory operations"_s))
+            FSdu->setChecked(false);
+    });
+    // The companion programs' controller (made by the application) works these.
+    AddAction(setup, u"LinkToQd3"_s, u"Link To Qd3"_s)->setCheckable(true);
+    AddAction(setup, u"LinkToKv7Agent"_s, u"Link To Kv7Agent"_s)->setCheckable(true);
+    AddAction(setup, u"StartKv7Grabber1"_s, u"Start Kv7 Grabber"_s);
     FHints = AddAction(setup, u"HintsOff1"_s, u"Hints Off"_s);
     FHints->setCheckable(true);
     connect(FHints, &QAction::triggered, this, [this](bool shown) {

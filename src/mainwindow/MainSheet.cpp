@@ -71,6 +71,7 @@ constexpr TPlace kPlaces[] = {
     {u"btnAFC", 132, 442, 66, 22},
     {u"LockDownTuneSpeedButton", 2, 466, 25, 22},
     {u"LockUpTuneSpeedButton", 29, 466, 25, 22},
+    {u"btnQd3", 56, 466, 25, 22},
     {u"PowerOffButton", 148, 466, 50, 22},
     {u"OpenPortButton", 2, 490, 70, 24},
     {u"ToggleRemoteSpeedButton", 74, 490, 70, 24},
@@ -317,6 +318,9 @@ void BuildButtonsAndVolume(QWidget* page, TMainSheetWidgets& w) {
     w.mnuNoiseBlanker->setCheckable(true);
 
     w.PowerOffButton = MakeButton(page, u"PowerOffButton"_s, u"Pw&rOff"_s);
+    // Shows whether the spectrum display companion is linked; the companion controller works it.
+    w.btnQd3 = MakeButton(page, u"btnQd3"_s, u"&5"_s, u"Qd3 [Alt-5]|"_s);
+    w.btnQd3->setCheckable(true);
     w.LogTableButton = MakeButton(page, u"LogTableButton"_s, u"&Log"_s, u"Toggle log table|"_s);
     w.OpenPortButton = MakeButton(page, u"OpenPortButton"_s, u"&Open Port"_s);
     w.ToggleRemoteSpeedButton =

@@ -80,6 +80,7 @@ struct TMainSheetWidgets {
     QPushButton* PowerOffButton = nullptr;
     QPushButton* MemTableButton = nullptr;
     QPushButton* LogTableButton = nullptr;
+    QPushButton* btnQd3 = nullptr;
     QPushButton* OpenPortButton = nullptr;
     QPushButton* ToggleRemoteSpeedButton = nullptr;
 };

@@ -173,6 +173,8 @@ void TVfoPanelController::PaintBox(QLineEdit* box, const QColor& background) con
 // Showing what the receiver reports
 
 QString TVfoPanelController::FormatFrequency(double mhz) {
+    if (OnFrequencyFormatted)
+        OnFrequencyFormatted(mhz);
     return FormatFrequencyText(mhz);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class TSquelchController;
@@ -34,7 +35,9 @@ public:
     QString StepText() const;
     QString SubStepText() const;
 
+    // Also tells OnFrequencyFormatted, so linked companion programs follow what is shown.
     QString FormatFrequency(double mhz);
+    std::function<void(double mhz)> OnFrequencyFormatted;
     // Sets the selectors from a record; false (nothing done) while it is already running.
     bool ShowRxDat(const TRxDat& rec);
     // The driver's OnVfoData: VFO and memory records shown, everything else ignored.

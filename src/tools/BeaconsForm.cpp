@@ -16,6 +16,7 @@
 #include "ValueTables.h"
 #include "VfoPanelController.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -360,8 +361,10 @@ void TfrmBeacons::SaveTimeServers() const {
 
 void TfrmBeacons::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // The companion link and the help file fill these in when they exist.
+    // The application fills these in from the companion link and the help file.
     btnQd3->setEnabled(static_cast<bool>(Qd3Clicked));
+    if (const auto* mainQd3 = FMain.findChild<QAbstractButton*>(u"btnQd3"_s))
+        btnQd3->setChecked(mainQd3->isChecked());
     ToolButton1->setEnabled(static_cast<bool>(ShowHelp));
     if (FLoaded || FClosing)
         return;

@@ -44,8 +44,8 @@ public:
                 QWidget* parent = nullptr);
     ~TfrmBeacons() override;
 
-    // What the companion display link offers, once there is one: the call sign on the air (empty
-    // when following stops), the window's "Qd3" button, and the help topic.
+    // What the companion display link offers (set by the application): the call sign on the air
+    // (empty when following stops), the window's "Qd3" button, and the help topic.
     std::function<void(const QString& callSign)> SendCallSign;
     std::function<void()> Qd3Clicked;
     std::function<void(int context)> ShowHelp;

@@ -2,6 +2,7 @@
 // window, takes the table of the receiver's bank when the link opens, and the program ends with
 // its main window even while other windows are open.
 #include "AR5000.h"
+#include "CompanionController.h"
 #include "DataUnit1.h"
 #include "ErrorInfoMessageForm.h"
 #include "HitKeeper.h"
@@ -20,12 +21,17 @@
 #include "VfoPanelController.h"
 #include "support/ScriptedPrompt.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <QTest>
 #include <QTimer>
@@ -65,6 +71,51 @@ private Q_SLOTS:
         link.Toggle(42);
         QVERIFY(memory->isVisible());
         QCOMPARE(FApp.DataModule()->MemQuery1().Value(u"MEM").toString(), u"042"_s);
+    }
+
+    // The beacon window's call sign and its Qd3 button reach the spectrum display through the
+    // program's companion link, and its button follows the link when the display ends it.
+    void beaconWindowUsesTheSpectrumDisplayLink() {
+        qputenv("USER", "app-test-" + QByteArray::number(QCoreApplication::applicationPid()));
+        QLocalServer qd3;
+        qd3.setSocketOptions(QLocalServer::UserAccessOption);
+        QVERIFY(qd3.listen(CompanionServerName(CompanionInfo(TCompanion::Qd3).WindowClass)));
+        QPointer<QLocalSocket> client;
+        QByteArray received;
+        connect(&qd3, &QLocalServer::newConnection, this, [&] {
+            client = qd3.nextPendingConnection();
+            connect(client, &QLocalSocket::readyRead, this, [&] { received += client->readAll(); });
+            received += client->readAll();
+        });
+
+        TMainForm* form = FApp.MainForm();
+        QVERIFY(form->Driver()->Connected());
+        form->findChild<QAction*>(u"mnuIARUBeacons1"_s)->trigger();
+        QWidget* beacons = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == u"frmBeacons"_s && top->isVisible())
+                beacons = top;
+        QVERIFY(beacons);
+        auto* beaconQd3 = beacons->findChild<QToolButton*>(u"btnQd3"_s);
+        QVERIFY(beaconQd3->isEnabled());
+        beaconQd3->click();
+        QVERIFY(beaconQd3->isChecked());
+        QVERIFY(form->findChild<QPushButton*>(u"btnQd3"_s)->isChecked());
+        QTRY_VERIFY(received.size() >= kFrameBytes);
+        QCOMPARE(received.left(4), EncodeFrame({kMsgQd3Frequency, 0, 0}).left(4));
+
+        received.clear();
+        beacons->findChild<QToolButton*>(u"btnStop"_s)->click();
+        const QByteArray emptyCallSign = EncodeFrame({kMsgQd3CallSign, 0, kFirstHalfMark}) +
+                                         EncodeFrame({kMsgQd3CallSign, 0, kSecondHalfMark});
+        QTRY_COMPARE(received, emptyCallSign);
+
+        client->write(EncodeFrame({kMsgQd3Ends, 0, 0}));
+        client->flush();
+        QTRY_VERIFY(!beaconQd3->isChecked());
+        QVERIFY(!form->findChild<QPushButton*>(u"btnQd3"_s)->isChecked());
+        QVERIFY(!FApp.Companions()->Link(TCompanion::Qd3).Linked());
+        beacons->close();
     }
 
     void scanPageClearIsTheMemoryWindowsItem() {

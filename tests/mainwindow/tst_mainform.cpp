@@ -7,6 +7,7 @@
 #include "ProgramFolder.h"
 #include "RelayServer.h"
 #include "Simulator.h"
+#include "support/ScriptedPrompt.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -113,6 +114,34 @@ private Q_SLOTS:
         QVERIFY(!f.Find<QPushButton>(u"PowerOffButton"_s)->isEnabled()); // client mode
         QVERIFY(!f.Find<QAction>(u"HintsOff1"_s)->isChecked());
         QCOMPARE(f.Find<QAction>(u"HintsOff1"_s)->text(), u"Hints On"_s);
+    }
+
+    // Turning the pass-through on asks first (No keeps it off); turning it off asks nothing.
+    void sduPassThroughAsksBeforeTurningOn() {
+        auto answers = std::make_unique<TScriptedPrompt>();
+        TScriptedPrompt& prompt = *answers;
+        auto previous = SetPrompt(std::move(answers));
+        TWindowFixture f;
+        QAction* sdu = f.Find<QAction>(u"SDU1"_s);
+        auto* remote = f.Find<QPushButton>(u"ToggleRemoteSpeedButton"_s);
+        sdu->trigger();
+        QCOMPARE(prompt.ConfirmAsked,
+                 QStringList{u"Only set this option if connected via SDU-5500\r\nExperimental "
+                             u"code use with care\r\nNot recommended for major memory "
+                             u"operations"_s});
+        QVERIFY(!sdu->isChecked());
+        QVERIFY(!f.Form->Driver()->SduMode());
+        QVERIFY(remote->isEnabled());
+        prompt.ConfirmAnswer = true;
+        sdu->trigger();
+        QVERIFY(sdu->isChecked());
+        QVERIFY(f.Form->Driver()->SduMode());
+        QVERIFY(!remote->isEnabled());
+        sdu->trigger();
+        QCOMPARE(prompt.ConfirmAsked.size(), 2);
+        QVERIFY(!sdu->isChecked());
+        QVERIFY(!f.Form->Driver()->SduMode());
+        SetPrompt(std::move(previous));
     }
 
     void settingsReadErrorIsShownOnceMessagesCanBe() {

@@ -12,6 +12,7 @@
 #include "ClockController.h"
 #include "CommsForm.h"
 #include "CompanionController.h"
+#include "CompanionRecorderProgram.h"
 #include "DataUnit1.h"
 #include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
@@ -191,8 +192,10 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         },
         [this](bool on) { FLogWindow->FormLog()->setEnabled(on); },
     });
-    // Hits of searches and scans recorded to WAV files from the default sound input.
-    new TAudioRecording(*FMainForm, *FSearchScan, std::make_unique<TQtAudioSource>());
+    // Hits of searches and scans recorded to WAV files from the default sound input, or by the
+    // recorder program.
+    new TAudioRecording(*FMainForm, *FSearchScan, std::make_unique<TQtAudioSource>(),
+                        std::make_unique<TCompanionRecorderProgram>(*FCompanions));
     // Tools, "Get DTMF" and "Clock"; both go with the main window.
     new TDtmfController(*FMainForm);
     new TClockController(*FMainForm);

@@ -159,8 +159,9 @@ QString THitRecorder::RunStopped(THitSource source) {
     if (checked && FRecorder.WavFileOpen()) {
         const bool single = !FRecorder.PerHitFiles();
         const QString name = FRecorder.SaveAndCloseWavFile(FRecorder.PerHitName);
+        // The recorder program names its files itself.
         if (single)
-            saved = name;
+            saved = FRecorder.UseMCI ? name : LatestSavedWav();
     }
     if (checked)
         FRecorder.EndHitRecording();
@@ -172,9 +173,10 @@ QString THitRecorder::Position() const {
 }
 
 TAudioRecording::TAudioRecording(TMainForm& form, TSearchScan& pages,
-                                 std::unique_ptr<TAudioSource> source)
+                                 std::unique_ptr<TAudioSource> source,
+                                 std::unique_ptr<TRecorderProgram> recorderProgram)
     : QObject(&form)
-    , FRecorder(new TWavRecorder(std::move(source), nullptr, this))
+    , FRecorder(new TWavRecorder(std::move(source), std::move(recorderProgram), this))
     , FHits(new THitRecorder(form, *FRecorder, pages.SearchPage(), pages.ScanPage(), this))
     , FKeeper(pages.HitKeeper())
     , FForm(form)
@@ -200,6 +202,18 @@ TAudioRecording::TAudioRecording(TMainForm& form, TSearchScan& pages,
         FMainRecordtoWav1->setChecked(false);
         if (FPlayWavFile1)
             FPlayWavFile1->setEnabled(true);
+        FForm.MainSheet()->VfoPanel()->ShowRecordingDigits(false);
+    });
+    connect(FRecorder, &TWavRecorder::MainRecordingChanged, this, [this](bool recording) {
+        FForm.MainSheet()->VfoPanel()->ShowRecordingDigits(recording);
+    });
+    // Whatever was recording stops; the options are offered again.
+    connect(pages.RunControls(), &TRunControls::FlagsReset, this, [this, &pages] {
+        FRecorder->EndHitRecording();
+        const bool linked = FForm.Driver()->Connected();
+        FMainRecordtoWav1->setEnabled(linked);
+        pages.SearchPage()->Widgets().RecordToWavFile1->setEnabled(linked);
+        pages.ScanPage()->Widgets().CheckBoxRecordScanToWav->setEnabled(linked);
     });
 
     OpenDocument = [](const QString& path) {
@@ -212,8 +226,8 @@ TAudioRecording::TAudioRecording(TMainForm& form, TSearchScan& pages,
         connect(setup, &QMenu::aboutToShow, this,
                 [this] { FSetupRecording->setEnabled(!FRecorder->WavFileOpen()); });
     }
-    StartProgram = [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
+    StartProgram = [](const QString& file, const QStringList& arguments) {
+        return QProcess::startDetached(file, arguments);
     };
     FindProgram = [](const QString& name) {
         return QStandardPaths::findExecutable(name);
@@ -259,6 +273,8 @@ void TAudioRecording::SetupRecordingClick() {
             FForm.AddMessage(why);
     };
     form.exec();
+    // However the dialog closed, the recorder is let go until recording needs it again.
+    FRecorder->Program().Release();
 }
 
 void TAudioRecording::MixerClick(bool recording) {

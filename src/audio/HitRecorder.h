@@ -10,6 +10,7 @@
 
 class QAction;
 class TAudioSource;
+class TRecorderProgram;
 class THitKeeper;
 class TMainForm;
 class TSearchScan;
@@ -52,7 +53,9 @@ class TAudioRecording final : public QObject {
     Q_OBJECT
 
 public:
-    TAudioRecording(TMainForm& form, TSearchScan& pages, std::unique_ptr<TAudioSource> source);
+    // Without a recorder program only the built-in recording is offered.
+    TAudioRecording(TMainForm& form, TSearchScan& pages, std::unique_ptr<TAudioSource> source,
+                    std::unique_ptr<TRecorderProgram> program = nullptr);
     ~TAudioRecording() override;
 
     TWavRecorder& Recorder() const { return *FRecorder; }

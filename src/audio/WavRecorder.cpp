@@ -55,6 +55,15 @@ QString SoundFolder() {
     return folder;
 }
 
+QString LatestSavedWav() {
+    const QString folder = SoundFolder();
+    if (folder.isEmpty())
+        return {};
+    const QFileInfoList found =
+        QDir(folder).entryInfoList({u"Kv7_*.wav"_s}, QDir::Files, QDir::Time);
+    return found.isEmpty() ? QString() : found.first().absoluteFilePath();
+}
+
 QString WavPositionText(qint64 ms) {
     return u"%1.%2"_s.arg(ms / 1000).arg(ms % 1000, 3, 10, QLatin1Char('0'));
 }
@@ -69,6 +78,9 @@ TWavRecorder::TWavRecorder(std::unique_ptr<TAudioSource> source,
     FTimerWavFile.setInterval(kTimerWavFileMs);
     connect(&FTimerWavFile, &QTimer::timeout, this, &TWavRecorder::TimerWavFileTimer);
     connect(FSource.get(), &TAudioSource::Samples, this, &TWavRecorder::TakeSamples);
+    FProgram->RecordingEnded = [this] {
+        EndHitRecording();
+    };
 }
 
 TWavRecorder::~TWavRecorder() {
@@ -120,7 +132,7 @@ void TWavRecorder::OpenWavFile(const QString& perHitName) {
         FProgramFound = FProgram->Start(why);
         if (FProgramFound)
             FProgram->PostCommand(kCmdOpen);
-        else
+        else if (!why.isEmpty())
             Report(why);
     }
     FWavFileOpen = true;
@@ -298,7 +310,9 @@ QString TWavRecorder::PositionText() const {
         return {};
     if (PerHitFiles())
         return u"-"_s;
-    if (!UseMCI || !FWriter.IsOpen())
+    if (!UseMCI)
+        return FProgramFound ? QString::number(FProgram->RequestPosition().value_or(0)) : QString();
+    if (!FWriter.IsOpen())
         return {};
     return WavPositionText(FWriter.DurationMs());
 }

@@ -25,6 +25,8 @@ QString PerHitFileName(const QString& channel, const QString& text, const QStrin
 QString SanitizedFileName(const QString& name);
 // "data/sound" in the program folder, created when missing; empty when it cannot be.
 QString SoundFolder();
+// The newest "Kv7_*.wav" in the sound folder: what the recorder program saved last.
+QString LatestSavedWav();
 // "12.005": a position in milliseconds as seconds with three decimals.
 QString WavPositionText(qint64 ms);
 

@@ -10,10 +10,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <array>
 
@@ -328,6 +330,39 @@ void TCompanionController::PostRecorderCommand(std::uint32_t code) {
     Link(TCompanion::Kv7WavRecorder)
         .Post(kMsgRecorderCommand, static_cast<std::uint32_t>(QApplication::applicationPid()),
               code);
+}
+
+std::optional<std::uint32_t> TCompanionController::AwaitLoggedPosition(int timeoutMs) {
+    TCompanionLink& recorder = Link(TCompanion::Kv7WavRecorder);
+    std::optional<std::uint32_t> position;
+    bool gone = !recorder.Linked();
+    if (!gone) {
+        // The recorder's one wait: the hit log line needs the position before it is written.
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(&recorder, &TCompanionLink::Forgotten, &loop, [&] {
+            gone = true;
+            loop.quit();
+        });
+        connect(this, &TCompanionController::RecorderStatus, &loop,
+                [&](std::uint32_t code, std::uint32_t value) {
+                    if (code != kStatusLoggedPosition)
+                        return;
+                    position = value;
+                    loop.quit();
+                });
+        deadline.start(timeoutMs);
+        loop.exec();
+    }
+    if (!position) {
+        FMain.AddMessage(gone ? u"Kv7WavRecorder went away while waiting for wav file position"_s
+                              : u"Timed Out waiting for wav file position"_s);
+        if (QStatusBar* bar = FMain.statusBar())
+            bar->clearMessage();
+    }
+    return position;
 }
 
 void TCompanionController::ProgramClosing() {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QAction;
@@ -46,6 +47,9 @@ public:
     void PostRecorderCommand(std::uint32_t code);
     // The position the recorder reported last with status 10.
     std::uint32_t LoggedPosition() const { return FLoggedPosition; }
+    // Waits for the recorder to report the position asked for; on a time-out, or when the
+    // recorder goes away meanwhile, says so and gives nullopt.
+    std::optional<std::uint32_t> AwaitLoggedPosition(int timeoutMs);
     double AgentLastFrequency() const { return FAgentLastFrequency; }
 
     // What the main window does at exit: the recorder hears that the program closes, a linked

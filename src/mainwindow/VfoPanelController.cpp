@@ -165,7 +165,10 @@ QString TVfoPanelController::SubStepText() const {
 void TVfoPanelController::PaintBox(QLineEdit* box, const QColor& background) const {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, background);
-    palette.setColor(QPalette::Text, background == kBoxWhite ? kBoxBlack : kBoxLime);
+    const bool red = FRecordingDigits && box == CurrentBox();
+    palette.setColor(QPalette::Text, background == kBoxWhite ? kBoxBlack
+                                     : red                   ? kValueRed
+                                                             : kBoxLime);
     box->setPalette(palette);
 }
 
@@ -366,6 +369,12 @@ void TVfoPanelController::ResetPanelColours() {
         PaintBox(box, kBoxBlack);
     FContext.MemoryWindow().SetChannelHighlighted(false);
     FWidgets.FreqUpdateCheckBox->setEnabled(FContext.Driver->Connected());
+}
+
+void TVfoPanelController::ShowRecordingDigits(bool recording) {
+    FRecordingDigits = recording;
+    QLineEdit* box = CurrentBox();
+    PaintBox(box, box->palette().color(QPalette::Base));
 }
 
 void TVfoPanelController::HighlightMemory() {

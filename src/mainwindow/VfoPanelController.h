@@ -48,6 +48,8 @@ public:
     void ReadBackCurrent();
     void ReadAllVfos();
     void ResetPanelColours();
+    // The current box's digits red while the main page records, lime otherwise.
+    void ShowRecordingDigits(bool recording);
     void HighlightMemory();
     void SwitchVfoWithSquelch(QChar letter, int squelch);
     void SetVfoPanelEnabled(bool on);
@@ -112,6 +114,8 @@ private:
     bool FHooked = false;
     int FUnhookDepth = 0;
     bool FStepAdjustByKey = false;
+    // The main page is recording: the current box's digits stay red through repaints.
+    bool FRecordingDigits = false;
     // The step list's inner edit, kept rather than asked for: its events still arrive while the
     // list is being destroyed, when the list can no longer be asked.
     QLineEdit* FStepEdit;

@@ -9,7 +9,6 @@ constexpr const char* kDtmfAlphabet = "0123456789*#ABCD";
 constexpr int kDtmfAlphabetSize = 16;
 constexpr int kNoiseSpanLevels = 10;
 constexpr int kNoiseSliceMs = 250; // the noise changes this often
-constexpr int kJitterLevels = 3;   // a signal's level wanders this much either side
 constexpr int kDtmfDigitsKept = 32;
 
 std::uint64_t SplitMix(std::uint64_t& state) {
@@ -139,7 +138,8 @@ TSimSample TSimBand::Sample(qint64 hz, qint64 timeMs) const {
         double share = 1.0;
         if (offset > flat)
             share = 1.0 - double(offset - flat) / double(signal.WidthHz - flat);
-        const int jitter = static_cast<int>((noise >> 8) % (2 * kJitterLevels + 1)) - kJitterLevels;
+        const int jitter =
+            static_cast<int>((noise >> 8) % (2 * kSimJitterLevels + 1)) - kSimJitterLevels;
         const int level = std::clamp(static_cast<int>(signal.PeakLevel * share) + jitter, 0, 255);
         if (level > sample.Level) {
             sample.Level = level;

@@ -13,6 +13,9 @@ enum class TSimSignalKind {
 };
 
 // One transmitter on the simulated band.
+// A signal's level wanders this much either side of its peak.
+inline constexpr int kSimJitterLevels = 3;
+
 struct TSimSignal {
     qint64 FreqHz = 0;
     int WidthHz = 10000; // full level within half of it either side, nothing beyond it

@@ -5,15 +5,18 @@
 #include "HitKeeper.h"
 #include "HitRecorder.h"
 #include "PageWidgets.h"
+#include "PanelState.h"
 #include "ProgramFolder.h"
 #include "ScanPage.h"
 #include "SearchPage.h"
+#include "VfoPanelController.h"
 #include "WavRecorder.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +24,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kSearchPage = 2;
+constexpr int kScanPage = 1;
 const QDateTime kAt(QDate(2009, 12, 31), QTime(20, 13, 5, 42));
 
 QStringList ReadLines(const QString& path) {
@@ -49,6 +53,9 @@ struct THitRecordingFixture : TSearchScanFixture {
         };
     }
     TWavRecorder& Recorder() { return Audio->Recorder(); }
+    QColor DigitColour() {
+        return Sheet().VfoPanel()->CurrentBox()->palette().color(QPalette::Text);
+    }
     const TSearchPageWidgets& W() { return Pages->SearchPage()->Widgets(); }
 
     bool OpenOnBank() {
@@ -163,13 +170,15 @@ private Q_SLOTS:
         QVERIFY(signal->isChecked());
         QVERIFY(!priority->isEnabled());
         QVERIFY(f.Recorder().WavFileOpen());
-        // Level polling finds the squelch open and recording starts.
+        // Level polling finds the squelch open and recording starts, shown in red digits.
         QTRY_VERIFY_WITH_TIMEOUT(f.Recorder().WavRecording(), f.kPatientMs);
+        QCOMPARE(f.DigitColour(), kValueRed);
         f.Source->Feed(500);
 
         f.SilenceTheBand();
         QTRY_VERIFY_WITH_TIMEOUT(!f.Recorder().WavRecording(), f.kPatientMs);
         QVERIFY(f.Recorder().QuietCount > 30);
+        QCOMPARE(f.DigitColour(), kBoxLime);
         QVERIFY(f.Recorder().WavFileOpen());
 
         // Switching the signal display off ends main recording and saves its file.
@@ -179,6 +188,74 @@ private Q_SLOTS:
         QVERIFY(priority->isEnabled());
         QCOMPARE(FileSize(SoundFolder() + u"/Kv7_20091231_201305_42.wav"_s),
                  kWavHeaderBytes + 4000);
+    }
+
+    void resetFlagsEndsMainRecordingAndOffersEverythingAgain() {
+        THitRecordingFixture f(false);
+        PrepareTwoCarrierBand(f.Receiver);
+        f.Receiver.SetVfo(u'A', StoredChannel(kTwoCarriersHz.first(), {}));
+        QVERIFY(f.Open());
+        auto* record = f.Form->findChild<QAction*>(u"MainRecordtoWav1"_s);
+        auto* play = f.Form->findChild<QAction*>(u"PlayWavFile1"_s);
+        QCheckBox* priority = f.Sheet().Widgets().PriorityCheckBox1;
+        record->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(f.Recorder().WavRecording(), f.kPatientMs);
+        f.Source->Feed(800);
+        QVERIFY(!priority->isEnabled());
+        QVERIFY(!play->isEnabled());
+
+        f.Answers->ConfirmAnswer = true;
+        f.Form->findChild<QAction*>(u"ResetFlags1"_s)->trigger();
+        QVERIFY(!f.Recorder().WavFileOpen());
+        QVERIFY(!record->isChecked());
+        QVERIFY(record->isEnabled());
+        QVERIFY(priority->isEnabled());
+        QVERIFY(play->isEnabled());
+        QVERIFY(f.W().RecordToWavFile1->isEnabled());
+        QCOMPARE(f.DigitColour(), kBoxLime);
+        // What was recorded is kept.
+        QCOMPARE(FileSize(SoundFolder() + u"/Kv7_20091231_201305_42.wav"_s),
+                 kWavHeaderBytes + 6400);
+    }
+
+    void scanHitsAreNamedByChannelAndSafeText() {
+        TScanFixture f;
+        auto source = std::make_unique<TFakeAudioSource>();
+        TFakeAudioSource* fake = source.get();
+        f.Panel.Settings.SearchScanWavFilesByFreq = true;
+        auto* audio = new TAudioRecording(*f.Panel.Form, *f.Pages, std::move(source));
+        audio->Recorder().Clock = [] {
+            return kAt;
+        };
+        TSimReceiver& rx = f.Panel.Receiver;
+        for (int channel = 0; channel < TSimReceiver::kChannelCount; ++channel)
+            rx.ClearMemory(0, channel);
+        rx.SetMemory(0, 312, StoredChannel(kTwoCarriersHz.first(), u"A/B..C"_s));
+        TScanGroupDat group = rx.ScanGroup(0);
+        group.Mode = kScanModeFree;
+        group.Link = false;
+        rx.SetScanGroup(group);
+        PrepareTwoCarrierBand(rx);
+        rx.Band().SetSignals({rx.Band().Signals().first()});
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = NULL, TEXT = NULL"_s));
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 145.025, TEXT = 'A/B..C' "
+                      u"WHERE MEM = '312'"_s));
+        QVERIFY(f.Panel.Open());
+        f.ShowPage(kScanPage);
+        const TScanPageWidgets& w = f.Pages->ScanPage()->Widgets();
+        w.CheckBoxRecordScanToWav->click();
+        w.BankNoSpinEdit->setValue(3);
+        w.ScanMyBitButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(audio->Recorder().WavRecording(), f.Panel.kPatientMs);
+        fake->Feed(100);
+        const QString name = audio->Recorder().PerHitName;
+        QVERIFY2(name.startsWith(w.AutoFDisplayEdit->text().trimmed() + u"_Ch312_"_s),
+                 qPrintable(name));
+        QVERIFY2(!name.contains(u'/') && !name.contains(u".."_s), qPrintable(name));
+        QVERIFY2(name.endsWith(u"_20091231_201305_42.wav"_s), qPrintable(name));
+        w.StopScanButton->click();
+        QVERIFY(!audio->Recorder().WavFileOpen());
+        QCOMPARE(QDir(SoundFolder()).entryList(QDir::Files), QStringList{name});
     }
 
     void fileMenuPlaysAndOpensFolders() {

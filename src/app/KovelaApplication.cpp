@@ -162,6 +162,14 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     FCompanions->VfoSearchRunning = [this] {
         return FSearchScan->VfoSearch()->Running();
     };
+    // The agent hears scan stops and held priority channels.
+    connect(FSearchScan->ScanPage(), &TScanPageController::HitLocated, FCompanions.get(),
+            &TCompanionController::ScanHitLocated);
+    connect(FSearchScan->Priority(), &TPriorityController::ChannelHeld, FCompanions.get(),
+            [this](const TPriorityRow& row) {
+                if (row.FreqMHz)
+                    FCompanions->PriorityChannelHeld(row.Text, *row.FreqMHz);
+            });
     FBeacons->SendCallSign = [this](const QString& callSign) {
         FCompanions->SendCallSign(callSign);
     };

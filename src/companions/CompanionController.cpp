@@ -13,6 +13,8 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -97,9 +99,12 @@ TCompanionController::TCompanionController(TMainForm& main, const QString& progr
             FrequencyShown(mhz);
         };
     connect(&FMain, &TMainForm::Closed, this, &TCompanionController::ProgramClosing);
+    FCtrlT = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), &FMain);
+    connect(FCtrlT, &QShortcut::activated, this, &TCompanionController::SendCtrlTToQd3);
 }
 
 TCompanionController::~TCompanionController() {
+    delete FCtrlT;
     if (FMain.MainSheet())
         FMain.MainSheet()->VfoPanel()->OnFrequencyFormatted = nullptr;
 }
@@ -230,13 +235,38 @@ void TCompanionController::FrequencyShown(double mhz) {
         return;
     const QChar letter = FMain.MainSheet()->VfoPanel()->CurrentLetter();
     const auto* text = FMain.findChild<QLineEdit*>(u"MemTextEdit"_s);
-    if (letter == u'M' && text && !text->text().isEmpty()) {
-        for (const TPackedPair& half : PackText(text->text()))
-            Link(TCompanion::Kv7Agent).Post(kMsgAgent, half);
-        FAgentLastFrequency = mhz;
+    TellAgent(letter == u'M' && text ? text->text() : QString(), mhz);
+}
+
+void TCompanionController::TellAgent(const QString& memoryText, double mhz) {
+    if (memoryText.isEmpty()) {
+        SendFrequency(TCompanion::Kv7Agent, mhz);
         return;
     }
-    SendFrequency(TCompanion::Kv7Agent, mhz);
+    for (const TPackedPair& half : PackText(memoryText))
+        Link(TCompanion::Kv7Agent).Post(kMsgAgent, half);
+    FAgentLastFrequency = mhz;
+}
+
+void TCompanionController::ScanHitLocated(const QString& memoryText, double mhz) {
+    if (Link(TCompanion::Kv7Agent).Linked())
+        TellAgent(memoryText, mhz);
+}
+
+void TCompanionController::SendCtrlTToQd3() {
+    TCompanionLink& qd3 = Link(TCompanion::Qd3);
+    if (!qd3.Linked())
+        return;
+    const std::uint32_t keyT = 'T';
+    for (const TCompanionFrame& key :
+         {TCompanionFrame{kWmKeyDown, kVkControl, 0}, TCompanionFrame{kWmKeyDown, keyT, 0},
+          TCompanionFrame{kWmKeyUp, keyT, 0}, TCompanionFrame{kWmKeyUp, kVkControl, 0}})
+        qd3.Post(key.Message, key.WParam, key.LParam);
+}
+
+void TCompanionController::PriorityChannelHeld(const QString& memoryText, double mhz) {
+    if (mhz != FAgentLastFrequency)
+        ScanHitLocated(memoryText, mhz);
 }
 
 QString TCompanionController::Refusal() const {

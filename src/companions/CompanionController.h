@@ -3,6 +3,7 @@
 #include "CompanionLink.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 
 class QAbstractButton;
 class QAction;
+class QShortcut;
 class TMainForm;
 
 // The main window's side of the companion programs: the Setup items and btnQd3, the frequency
@@ -39,6 +41,15 @@ public:
     void SendCallSign(const QString& callSign);
     // The frequency display's hook: passes what is shown to the linked companions.
     void FrequencyShown(double mhz);
+    // A scan stop: the agent hears the channel's memory text when there is one, else the
+    // frequency.
+    void ScanHitLocated(const QString& memoryText, double mhz);
+    // A priority channel held: as a scan stop, but only when its frequency is not the one the
+    // agent heard last.
+    void PriorityChannelHeld(const QString& memoryText, double mhz);
+    // Ctrl+T: the spectrum display comes to the front and is given the keystroke; then this
+    // window is brought back.
+    void SendCtrlTToQd3();
 
     // Finds or starts the recorder; true when it is known afterwards.
     bool ConnectRecorder();
@@ -71,6 +82,8 @@ private:
     // Sends the current VFO display's frequency (or the memory text to the agent).
     void SendShownFrequency(TCompanion companion);
     void SendFrequency(TCompanion companion, double mhz);
+    // The memory text when there is one, else the frequency.
+    void TellAgent(const QString& memoryText, double mhz);
     bool FindOrStart(TCompanion companion);
     int ModeIndex() const;
     bool MainPageShowing() const;
@@ -82,6 +95,7 @@ private:
     QAction* FLinkToQd3 = nullptr;
     QAction* FLinkToKv7Agent = nullptr;
     QAbstractButton* FBtnQd3 = nullptr;
+    QPointer<QShortcut> FCtrlT;
     double FAgentLastFrequency = 0.0;
     std::uint32_t FLoggedPosition = 0;
 };

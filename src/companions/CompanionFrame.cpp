@@ -10,8 +10,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr std::uint32_t kKnownMessages[] = {
-    kWmClose,    kMsgQd3Frequency,    kMsgAgent,          kMsgGrabberStart, kMsgTuneRequest,
-    kMsgQd3Ends, kMsgRecorderCommand, kMsgRecorderStatus, kMsgQd3CallSign,
+    kWmClose,         kWmKeyDown,      kWmKeyUp,    kMsgQd3Frequency,    kMsgAgent,
+    kMsgGrabberStart, kMsgTuneRequest, kMsgQd3Ends, kMsgRecorderCommand, kMsgRecorderStatus,
+    kMsgQd3CallSign,
 };
 
 std::uint32_t ReadField(const QByteArray& bytes, int index) {

@@ -9,6 +9,10 @@
 
 // The message numbers the companions expect; the numbers are theirs, not ours to change.
 inline constexpr std::uint32_t kWmClose = 0x0010;
+// A keystroke handed to a companion as key-down and key-up of virtual key codes.
+inline constexpr std::uint32_t kWmKeyDown = 0x0100;
+inline constexpr std::uint32_t kWmKeyUp = 0x0101;
+inline constexpr std::uint32_t kVkControl = 0x11;
 inline constexpr std::uint32_t kMsgQd3Frequency = 0x590;
 inline constexpr std::uint32_t kMsgAgent = 0x591;
 inline constexpr std::uint32_t kMsgGrabberStart = 0x592;

@@ -352,6 +352,7 @@ void TPriorityController::ShowHold(int channel) {
         entry->setText(row->Text);
         PaintBox(PriorityDisplayEdit(), kHoldRed);
         PaintBox(entry, kHoldRed);
+        Q_EMIT ChannelHeld(*row);
     }
 }
 

@@ -106,6 +106,8 @@ public:
 Q_SIGNALS:
     // A cycle has ended and the receiver is back where the user was.
     void CycleFinished();
+    // A priority channel is on the air and held.
+    void ChannelHeld(const TPriorityRow& row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

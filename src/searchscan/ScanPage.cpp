@@ -336,6 +336,7 @@ void TScanPageController::ScanHit(const TRxDat& rec) {
         w.AutoMemDisplayEdit->setText(found->Text);
         w.MemChannelEdit->setText(FormatMemNumber(found->Channel));
     }
+    Q_EMIT HitLocated(hit.MemoryText, rec.Freq);
     FContext.Hits->HitShown(FRunning ? FRunning->Source() : THitSource::BankScan, hit);
 }
 

@@ -100,6 +100,10 @@ public:
     // set the button stays disabled.
     void SetClearAllSelectScanFlags(std::function<void()> action);
 
+Q_SIGNALS:
+    // A stop located in the memory table: its text, empty when no channel holds the frequency.
+    void HitLocated(const QString& memoryText, double mhz);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

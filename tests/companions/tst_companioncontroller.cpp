@@ -162,6 +162,48 @@ private Q_SLOTS:
         QVERIFY(agent.Frames.isEmpty()); // without Ctrl the agent keeps running
     }
 
+    void AgentHearsScanStopsAndNewPriorityChannels() {
+        TCompanionFixture f;
+        // Nothing linked: nothing to hear, nothing reported.
+        f.Controller.ScanHitLocated(u"AB"_s, 145.5);
+        QVERIFY(f.Messages.isEmpty());
+        QVERIFY(f.Open());
+        TPlayedCompanion agent(TCompanion::Kv7Agent);
+        f.Action(u"LinkToKv7Agent"_s)->trigger();
+        agent.Take();
+        const int mode = f.Find<QComboBox>(u"ModeComboBox"_s)->currentIndex();
+
+        f.Controller.ScanHitLocated(u"AB"_s, 145.5);
+        const QList<TCompanionFrame> text = agent.Take(2);
+        QCOMPARE(text.size(), 2);
+        QCOMPARE(text.at(0).LParam & 0xFF, 0xFFu);
+        QCOMPARE(text.at(1).LParam & 0xFF, 0xFEu);
+        f.Controller.ScanHitLocated({}, 145.5); // a stop on no channel: its frequency
+        QCOMPARE(agent.Take(), (QList{Frequency(kMsgAgent, 145.5, mode)}));
+
+        // A priority channel is told only when it is not what the agent heard last.
+        f.Controller.PriorityChannelHeld({}, 145.5);
+        f.Controller.PriorityChannelHeld({}, 446.1);
+        QCOMPARE(agent.Take(), (QList{Frequency(kMsgAgent, 446.1, mode)}));
+    }
+
+    void CtrlTIsHandedToALinkedSpectrumDisplay() {
+        TCompanionFixture f;
+        f.Form->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.Form.get()));
+        TPlayedCompanion qd3(TCompanion::Qd3);
+        QTest::keyClick(f.Form.get(), Qt::Key_T, Qt::ControlModifier); // not linked: lost
+        f.Action(u"LinkToQd3"_s)->trigger();
+        QVERIFY(f.Controller.Link(TCompanion::Qd3).Linked());
+        qd3.Take(); // what linking sends
+        QTest::keyClick(f.Form.get(), Qt::Key_T, Qt::ControlModifier);
+        const QList<TCompanionFrame> keys{{kWmKeyDown, kVkControl, 0},
+                                          {kWmKeyDown, 'T', 0},
+                                          {kWmKeyUp, 'T', 0},
+                                          {kWmKeyUp, kVkControl, 0}};
+        QCOMPARE(qd3.Take(4), keys);
+    }
+
     void GrabberStartsOrCloses() {
         TCompanionFixture f;
         TPlayedCompanion grabber(TCompanion::Kv7Grabber);

@@ -193,6 +193,9 @@ private Q_SLOTS:
         entry->setText(u"145.5"_s);
         f.Carrier(true);
         QSignalSpy cycles(&f.P, &TPriorityController::CycleFinished);
+        QList<TPriorityRow> held;
+        connect(&f.P, &TPriorityController::ChannelHeld, this,
+                [&held](const TPriorityRow& row) { held << row; });
         f.W().PriorityPeriodUpDown->SetPosition(1);
         f.PBox()->click();
         QString entryHeld;
@@ -219,6 +222,10 @@ private Q_SLOTS:
             });
         QVERIFY(cycles.wait(kPatientMs));
         QVERIFY(!f.P.Holding());
+        // Told once for the whole hold, with the channel's row.
+        QCOMPARE(held.size(), 1);
+        QCOMPARE(held.first().Text, u"REPEAT"_s);
+        QVERIFY(held.first().FreqMHz);
         QVERIFY(!f.Panel.Form->RunFlags().PriorityCheckBusy);
         QCOMPARE(entry->text(), u"145.5"_s);
         QVERIFY(f.Display()->text().isEmpty());

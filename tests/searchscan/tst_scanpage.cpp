@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 
 using namespace Qt::StringLiterals;
@@ -136,6 +137,7 @@ private Q_SLOTS:
         TScanFixture f;
         QVERIFY(Prepare(f));
         QVERIFY(f.Panel.Open());
+        QSignalSpy located(&Page(f), &TScanPageController::HitLocated);
         QVERIFY(StartBankScan(f, 3));
         const QStringList started = f.TakeSent();
         QVERIFY2(started.indexOf(u"RQ130"_s) < started.indexOf(u"LC1"_s) &&
@@ -149,6 +151,7 @@ private Q_SLOTS:
         QCOMPARE(W(f).AutoFDisplayEdit->text().trimmed(), u"145.500000"_s);
         QCOMPARE(W(f).MemChannelEdit->text(), u"312"_s);
         QCOMPARE(W(f).AutoMemDisplayEdit->text(), u"REPEAT"_s);
+        QCOMPARE(located.value(0), (QVariantList{u"REPEAT"_s, 145.5}));
         QVERIFY(W(f).ScanHitGauge->value() > 150);
         QVERIFY(PageWidgets::IsMarked(W(f).BankBoxes[3]));
         QCOMPARE(f.Pages->ScanTable().ActiveFilter(), u"MEM >= '300' AND MEM <= '399'"_s);

@@ -5,6 +5,7 @@
 #include "UnitLog.h"
 
 #include "AR5000.h"
+#include "AlsaMixer.h"
 #include "AudioSource.h"
 #include "BaudRateForm.h"
 #include "BeaconController.h"
@@ -36,6 +37,7 @@
 #include "SplashForm.h"
 #include "VfoPanelController.h"
 #include "VfoSearch.h"
+#include "VolumeController.h"
 #include "WidgetPrompt.h"
 
 #include <QAbstractButton>
@@ -193,6 +195,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     });
     // Hits of searches and scans recorded to WAV files from the default sound input.
     new TAudioRecording(*FMainForm, *FSearchScan, std::make_unique<TQtAudioSource>());
+    // The volume bar's other use: the sound card's line-in volume, when the card has one.
+    FMainForm->MainSheet()->Volume()->SetLineInVolume(std::make_unique<TVControl>(MakeAlsaMixer()));
     // Tools, "Get DTMF" and "Clock"; both go with the main window.
     new TDtmfController(*FMainForm);
     new TClockController(*FMainForm);

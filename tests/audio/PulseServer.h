@@ -15,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 class TPulseServer {
 public:
     static constexpr int kStartMs = 15000;
@@ -63,6 +67,8 @@ public:
         FEnvironment.insert(QStringLiteral("PULSE_SERVER"), ServerAddress());
         FServer.setProcessEnvironment(FEnvironment);
         FServer.setProcessChannelMode(QProcess::MergedChannels);
+        // A test killed by its time limit cannot stop the server; the server goes with it.
+        FServer.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         // Root is warned about but allowed; there is no session bus, so none is asked for.
         FServer.start(server,
                       {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),

@@ -19,6 +19,17 @@ bool IsLineInName(const char* name) {
     return false;
 }
 
+// A computer without a sound card is an ordinary case here (the volume controls just hide), so
+// ALSA's own complaints about it on stderr are kept quiet while the card is looked for.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+struct TQuietAlsaErrors {
+    TQuietAlsaErrors() { snd_lib_error_set_handler(&QuietAlsa); }
+    ~TQuietAlsaErrors() { snd_lib_error_set_handler(nullptr); }
+    TQuietAlsaErrors(const TQuietAlsaErrors&) = delete;
+    TQuietAlsaErrors& operator=(const TQuietAlsaErrors&) = delete;
+};
+
 class TAlsaMixer final : public TMixerBackend {
 public:
     explicit TAlsaMixer(QByteArray card)
@@ -31,6 +42,7 @@ public:
     TAlsaMixer& operator=(const TAlsaMixer&) = delete;
 
     bool Open() override {
+        const TQuietAlsaErrors quiet;
         if (snd_mixer_open(&FMixer, 0) < 0) {
             FMixer = nullptr;
             return false;

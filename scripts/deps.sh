@@ -5,6 +5,7 @@ kovela_packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev
     libsqlite3-dev sqlite3 libshp-dev pxlib-dev libasound2-dev
     socat xvfb clang-format
+    pulseaudio pulseaudio-utils
     poppler-utils
 )
 

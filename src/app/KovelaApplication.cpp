@@ -5,6 +5,7 @@
 #include "UnitLog.h"
 
 #include "AR5000.h"
+#include "AlsaMixer.h"
 #include "AudioSource.h"
 #include "BaudRateForm.h"
 #include "BeaconController.h"
@@ -37,6 +38,7 @@
 #include "SplashForm.h"
 #include "VfoPanelController.h"
 #include "VfoSearch.h"
+#include "VolumeController.h"
 #include "WidgetPrompt.h"
 
 #include <QAbstractButton>
@@ -204,6 +206,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     // recorder program.
     new TAudioRecording(*FMainForm, *FSearchScan, std::make_unique<TQtAudioSource>(),
                         std::make_unique<TCompanionRecorderProgram>(*FCompanions));
+    // The volume bar's other use: the sound card's line-in volume, when the card has one.
+    FMainForm->MainSheet()->Volume()->SetLineInVolume(std::make_unique<TVControl>(MakeAlsaMixer()));
     // Tools, "Get DTMF" and "Clock"; both go with the main window.
     new TDtmfController(*FMainForm);
     new TClockController(*FMainForm);

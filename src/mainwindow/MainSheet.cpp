@@ -8,6 +8,7 @@
 #include "TuningController.h"
 #include "UpDown.h"
 #include "VfoPanelController.h"
+#include "VolumeController.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -413,6 +414,7 @@ TMainSheet::TMainSheet(QTabWidget* pages, TAR5000* driver, TRunFlags& runFlags,
     FSquelch = new TSquelchController(FWidgets, FContext, this);
     FVfoPanel = new TVfoPanelController(FWidgets, FContext, FSquelch, this);
     FPages = new TPageController(pages, FWidgets, FContext, this);
+    FVolume = new TVolumeController(FWidgets, FContext, this);
     FTuning = new TTuningController(FWidgets, FContext, FVfoPanel, FSquelch, FPages, this);
     FKeyPreview = new TKeyPreview(pages->window(), FTuning, this);
 

@@ -26,6 +26,7 @@ class TSquelchController;
 class TTuningController;
 class TUpDown;
 class TVfoPanelController;
+class TVolumeController;
 class TKeyPreview;
 
 inline constexpr int kVfoCount = 5;
@@ -89,8 +90,8 @@ struct TMainSheetWidgets {
 TMainSheetWidgets BuildMainSheetControls(QWidget* page);
 
 // The Main page: its controls, the shared panel state and one controller per feature (VFO panel,
-// tuning and keys, squelch, page changes). Keys reach the tuning controller before the focused
-// control through a key preview on the page's window.
+// tuning and keys, squelch, page changes, volume). Keys reach the tuning controller before the
+// focused control through a key preview on the page's window.
 class TMainSheet : public QObject {
     Q_OBJECT
 
@@ -106,6 +107,7 @@ public:
     TTuningController* Tuning() const { return FTuning; }
     TSquelchController* Squelch() const { return FSquelch; }
     TPageController* Pages() const { return FPages; }
+    TVolumeController* Volume() const { return FVolume; }
 
     // Squelch settings and the first read of the receiver when the link opens, squelch saved when
     // it closes, the panel reset when it is gone.
@@ -121,6 +123,7 @@ private:
     TSquelchController* FSquelch = nullptr;
     TVfoPanelController* FVfoPanel = nullptr;
     TPageController* FPages = nullptr;
+    TVolumeController* FVolume = nullptr;
     TTuningController* FTuning = nullptr;
     TKeyPreview* FKeyPreview = nullptr;
 };

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QSlider>
 
 #include <algorithm>
 
@@ -125,12 +124,6 @@ TVfoPanelController::TVfoPanelController(const TMainSheetWidgets& widgets,
             &TVfoPanelController::AutoSetClicked);
     connect(FWidgets.MemTableButton, &QPushButton::clicked, this,
             &TVfoPanelController::ToggleMemoryTable);
-    connect(FWidgets.VolumeControlTrackBar, &QSlider::valueChanged, this,
-            &TVfoPanelController::VolumeBarChanged);
-    connect(FWidgets.VolTypeSelectCheckBox, &QCheckBox::clicked, this,
-            &TVfoPanelController::VolumeTypeClicked);
-
-    VolumeTypeClicked(false);
     ResetPanelColours();
     PaintBox(CurrentBox(), kBoxGreen);
     HookVfoData();
@@ -652,23 +645,6 @@ void TVfoPanelController::AutoSetClicked() {
     driver.SetAutoMode(1);
     driver.ChangeVfo(u'X');
     driver.SetAutoMode(0);
-}
-
-void TVfoPanelController::VolumeBarChanged(int position) {
-    const int volume = kSquelchMax - position;
-    if (FWidgets.VolTypeSelectCheckBox->isChecked())
-        FContext.Driver->SetVolume(volume);
-    FWidgets.VolumeIndicatorLabel->setText(QString::number(volume));
-}
-
-void TVfoPanelController::VolumeTypeClicked(bool checked) {
-    FWidgets.VolTypeSelectCheckBox->setToolTip(checked ? u"Control Sound Card Line in"_s
-                                                       : u"Control AR5000 Vol"_s);
-    const bool shown = checked || FMixerAvailable;
-    for (QWidget* widget : {static_cast<QWidget*>(FWidgets.VolumeControlTrackBar),
-                            static_cast<QWidget*>(FWidgets.VolLabel),
-                            static_cast<QWidget*>(FWidgets.VolumeIndicatorLabel)})
-        widget->setVisible(shown);
 }
 
 void TVfoPanelController::ToggleMemoryTable() {

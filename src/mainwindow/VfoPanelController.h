@@ -104,8 +104,6 @@ private:
     void EntryEnter();
     void MemoryEnter();
     void AutoSetClicked();
-    void VolumeBarChanged(int position);
-    void VolumeTypeClicked(bool checked);
     void ToggleMemoryTable();
 
     TMainSheetWidgets FWidgets;
@@ -119,8 +117,6 @@ private:
     // The step list's inner edit, kept rather than asked for: its events still arrive while the
     // list is being destroyed, when the list can no longer be asked.
     QLineEdit* FStepEdit;
-    // No sound-card mixer is driven yet: the bar works for the receiver's volume only.
-    bool FMixerAvailable = false;
 };
 
 // Keeps OnVfoData detached while a multi-command exchange runs, so that a reply arriving meanwhile

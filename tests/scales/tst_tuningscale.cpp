@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -297,6 +298,19 @@ private Q_SLOTS:
         second->close();
         QTRY_VERIFY(!second);
         QCOMPARE(f.State().VfoScaleWindow.Window(u'A'), nullptr);
+    }
+
+    void menuIsOnlyOfferedOnTheMainPage() {
+        TScaleFixture f;
+        QVERIFY(f.Open());
+        QAction* scales = f.Find<QAction>(u"TuningScales1"_s);
+        auto* pages = f.Find<QTabWidget>(u"PageControl1"_s);
+        for (int page : {1, 2, 3}) {
+            pages->setCurrentIndex(page);
+            QVERIFY2(!scales->isEnabled(), qPrintable(QString::number(page)));
+            pages->setCurrentIndex(0);
+            QVERIFY(scales->isEnabled());
+        }
     }
 
     void activationSelectsTheWindowsVfo() {

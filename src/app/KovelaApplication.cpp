@@ -26,6 +26,7 @@
 #include "MemFormLink.h"
 #include "PriorityPage.h"
 #include "ProgramFolder.h"
+#include "ScalesController.h"
 #include "ScanMemoryTable.h"
 #include "ScanPage.h"
 #include "SearchScan.h"
@@ -211,6 +212,8 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     // Tools, "Get DTMF" and "Clock"; both go with the main window.
     new TDtmfController(*FMainForm);
     new TClockController(*FMainForm);
+    // File, "Tuning Scales...".
+    new TScalesController(*FMainForm);
     FMessages = std::make_unique<TErrorInfoMessageForm>();
     FMainForm->SetMessageSink([this](const QString& text) { FMessages->AddMessage(text); });
     FDataModule->ShowMessage = [this](const QString& text) {

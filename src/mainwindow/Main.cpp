@@ -90,6 +90,12 @@ QPoint TMainForm::DefaultPosition() const {
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(u"&File"_s);
     AddAction(file, u"SpecAnalyser1"_s, u"Spec Analyser"_s)->setEnabled(false);
+    // The scales library works these items; the page rules reach the submenu by its item's name.
+    QMenu* scales = file->addMenu(u"Tuning Scales..."_s);
+    scales->setObjectName(u"TuningScalesMenu"_s);
+    scales->menuAction()->setObjectName(u"TuningScales1"_s);
+    AddAction(scales, u"NewEdit1"_s, u"New/Edit"_s);
+    AddAction(scales, u"Use1"_s, u"Use"_s);
     file->addSeparator();
     QAction* exit = AddAction(file, u"FileExitItem"_s, u"E&xit"_s, u"Exit this application"_s);
     connect(exit, &QAction::triggered, this, &QWidget::close);

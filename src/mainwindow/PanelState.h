@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VfoScaleWindow.h"
+
 #include <QChar>
 #include <QColor>
 #include <QString>
@@ -17,6 +19,7 @@ struct TPanelState {
     bool DragInProgress = false;
     // The text of MemEdit: the channel the memory boxes show.
     QString MemoryChannel;
+    TVfoScaleWindows VfoScaleWindow;
 };
 
 // Panel colours.

@@ -125,6 +125,9 @@ void TTuningController::Tune(bool up) {
             FContext.MemoryWindow().ApplyRowAntenna();
     }
     FPanel->ReadBackCurrent();
+    if (IsVfoLetter(letter))
+        if (const auto shown = FPanel->ShownFrequency(letter))
+            state.VfoScaleWindow.MoveScaleTo(letter, *shown);
 }
 
 void TTuningController::SubStepTune(bool up) {

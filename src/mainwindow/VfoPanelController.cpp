@@ -362,6 +362,7 @@ void TVfoPanelController::ResetPanelColours() {
         PaintBox(box, kBoxBlack);
     FContext.MemoryWindow().SetChannelHighlighted(false);
     FWidgets.FreqUpdateCheckBox->setEnabled(FContext.Driver->Connected());
+    FContext.State->VfoScaleWindow.ShowCurrent(QChar());
 }
 
 void TVfoPanelController::ShowRecordingDigits(bool recording) {
@@ -388,6 +389,18 @@ void TVfoPanelController::ShowFollowedFrequency(const TRxDat& rec) {
     if (!IsVfoLetter(CurrentLetter()) || !IsVfoRecord(rec))
         return;
     Box(RecordLetter(rec))->setText(FormatFrequency(rec.Freq));
+    // After the box, so the scale shows the frequency just read rather than the one before.
+    if (const auto shown = ShownFrequency(CurrentLetter()))
+        FContext.State->VfoScaleWindow.MoveScaleTo(CurrentLetter(), *shown);
+}
+
+void TVfoPanelController::ShowSelector(std::size_t selector, int index) {
+    SetIndex(selector, index);
+}
+
+void TVfoPanelController::ShowStep(const QString& text, bool adjust) {
+    FWidgets.StepComboBox->setEditText(text);
+    FWidgets.StOffsetBox->setChecked(adjust);
 }
 
 void TVfoPanelController::ShowOptionUnits(bool ctcss, bool descrambler) {
@@ -432,6 +445,7 @@ void TVfoPanelController::ClickVfoBox(QChar letter) {
     FContext.State->CurrentVfo = letter;
     ResetPanelColours();
     PaintBox(Box(letter), kBoxGreen);
+    FContext.State->VfoScaleWindow.ShowCurrent(letter);
     SwitchVfoWithSquelch(letter, FSquelch->Value(letter));
 }
 
@@ -463,6 +477,7 @@ void TVfoPanelController::MakeCurrent(QChar letter) {
     Box(letter)->setFocus();
     ResetPanelColours();
     PaintBox(Box(letter), kBoxGreen);
+    FContext.State->VfoScaleWindow.ShowCurrent(letter);
 }
 
 void TVfoPanelController::SwitchToMemorySelection() {
@@ -590,6 +605,7 @@ void TVfoPanelController::EntryEnter() {
     }
     driver.SetFrequency(letter, *mhz);
     ReadBackCurrent();
+    FContext.State->VfoScaleWindow.MoveScaleTo(letter, *mhz);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -72,6 +72,10 @@ public:
     void ShowSquelchClosed(bool closed);
     // For frequency follow: a VFO record's frequency into its box while a VFO is current.
     void ShowFollowedFrequency(const TRxDat& rec);
+    // Sets a selector (kSelectors position) or the step box and StAdj on the panel only: what
+    // was just sent by other means is shown without being sent again.
+    void ShowSelector(std::size_t selector, int index);
+    void ShowStep(const QString& text, bool adjust);
 
     // The link opened: the whole panel is read from the receiver.
     void LinkOpened();

@@ -11,12 +11,14 @@
 #include "BeaconController.h"
 #include "BeaconsForm.h"
 #include "ClockController.h"
+#include "ColorForm.h"
 #include "CommsForm.h"
 #include "CompanionController.h"
 #include "CompanionRecorderProgram.h"
 #include "DataUnit1.h"
 #include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
+#include "Hints.h"
 #include "HitKeeper.h"
 #include "HitRecorder.h"
 #include "LinkController.h"
@@ -24,6 +26,7 @@
 #include "MainSheet.h"
 #include "MemForm.h"
 #include "MemFormLink.h"
+#include "MoveForm.h"
 #include "PriorityPage.h"
 #include "ProgramFolder.h"
 #include "ScalesController.h"
@@ -63,6 +66,7 @@ TKovelaApplication::TKovelaApplication(int& argc, char** argv)
 }
 
 TKovelaApplication::~TKovelaApplication() {
+    FHints.reset();
     // Windows before the simulator they may still be talking to.
     FCommsForm.clear();
     FSpectrum.reset();
@@ -234,6 +238,7 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
             &TKovelaApplication::ShowCommsMonitor);
     connect(FMainForm.get(), &TMainForm::CommsDialogRequested, this,
             &TKovelaApplication::RunCommsDialog);
+    WireHintsAndColours();
     // The program lives as long as its main window, not as long as its last window.
     setQuitOnLastWindowClosed(false);
     connect(FMainForm.get(), &TMainForm::Closed, this, &QCoreApplication::quit,
@@ -250,6 +255,26 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
     FSplashWaitMs = remainingMs;
     QTimer::singleShot(remainingMs, this, &TKovelaApplication::FinishStart);
     return true;
+}
+
+void TKovelaApplication::WireHintsAndColours() {
+    FHints = std::make_unique<THintRouter>();
+    FHints->MemoryWindow = [this]() -> QWidget* {
+        return FMemForm.get();
+    };
+    FHints->MoveWindow = [this]() -> QWidget* {
+        return FMemForm->findChild<TMoveForm*>();
+    };
+    FHints->LogWindow = [this]() -> QWidget* {
+        return FLogWindow->FormLog();
+    };
+    FHints->SetPopupHintsShown(FSettings->HintsShown());
+    connect(FMainForm.get(), &TMainForm::HintsSwitched, FHints.get(),
+            &THintRouter::SetPopupHintsShown);
+    connect(FMainForm.get(), &TMainForm::ColoursRequested, this, [this] {
+        if (RunColorForm(*FMemForm, FMainForm.get(), ColourPicker))
+            FLogWindow->ApplyTableColours();
+    });
 }
 
 bool TKovelaApplication::UseTrialSettings() {

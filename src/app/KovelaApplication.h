@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColorForm.h"
+
 #include <QApplication>
 #include <QPointer>
 
@@ -13,6 +15,7 @@ class TCommsForm;
 class TCompanionController;
 class TDataModule1;
 class TErrorInfoMessageForm;
+class THintRouter;
 class TMainForm;
 class TMemForm;
 class TSimPty;
@@ -50,6 +53,12 @@ public:
         return FSearchScan;
     }
     TCompanionController* Companions() const { return FCompanions.get(); }
+    THintRouter* Hints() const { return FHints.get(); }
+    // What the table colours dialog asks colours with; tests answer it.
+    TColourPicker ColourPicker = PickColourFromDialog;
+    class TLogWindowController* LogWindow() const {
+        return FLogWindow;
+    }
     qint64 SplashWaitMs() const { return FSplashWaitMs; }
 
     // The last line of defence: an error that escaped an event handler is shown, and the
@@ -63,6 +72,8 @@ Q_SIGNALS:
 
 private:
     void FinishStart();
+    // The application-wide hint handling and Setup, "Colours".
+    void WireHintsAndColours();
     void ShowCommsMonitor();
     void RunCommsDialog();
     bool StartSimulator();
@@ -87,6 +98,8 @@ private:
     // main window disabled.
     std::unique_ptr<TSignalMonitorController> FSignalMonitor;
     std::unique_ptr<TErrorInfoMessageForm> FMessages;
+    // Asks the windows above for the ones it routes to: gone before any of them.
+    std::unique_ptr<THintRouter> FHints;
     QPointer<TCommsForm> FCommsForm;
     std::unique_ptr<TSplashForm> FSplash;
     std::unique_ptr<TSimReceiver> FSimReceiver;

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "IniFile.h"
+#include "NumberText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,7 +12,32 @@ const QString kNetwork = u"Network"_s;
 const QString kClock = u"FormClock"_s;
 const QString kColors = u"Colors"_s;
 
+struct TColourKey {
+    QString TSettings::*Value;
+    const char16_t* Key;
+};
+
+constexpr std::array<TColourKey, 4> kColourKeys{{
+    {&TSettings::TableTitleColor, u"TableTitleColor"},
+    {&TSettings::TableBackColor, u"TableBackColor"},
+    {&TSettings::TableHighlightColor, u"TableHighlightColor"},
+    {&TSettings::TableTextColor, u"TableTextColor"},
+}};
+
 } // namespace
+
+std::optional<quint32> ParseColourNumber(QStringView text) {
+    const QStringView trimmed = text.trimmed();
+    const std::optional<qint64> value =
+        trimmed.startsWith(u'$') ? ParseHex(trimmed.mid(1)) : ParseInteger(trimmed);
+    if (!value || *value < 0 || *value > 0xFFFFFF)
+        return std::nullopt;
+    return static_cast<quint32>(*value);
+}
+
+QString ColourNumberText(quint32 value) {
+    return u"$"_s + u"%1"_s.arg(value, 8, 16, QChar(u'0')).toUpper();
+}
 
 void TSettings::Load(const TIniFile& ini) {
     BaudRate = ini.ReadString(kSettings, u"BaudRate"_s, BaudRate);
@@ -95,6 +121,28 @@ bool TSettings::SaveCommsDialog(TIniFile& ini) const {
            ini.WriteInteger(kSettings, u"ClientPort"_s, ClientPort) &&
            ini.WriteBool(kSettings, u"AutoConnect"_s, AutoConnect) &&
            ini.WriteBool(kSettings, u"SaveRestoreMainFormPosition"_s, SaveRestoreMainFormPosition);
+}
+
+QStringList TSettings::MendColours() {
+    const TSettings defaults;
+    QStringList messages;
+    for (const TColourKey& colour : kColourKeys) {
+        QString& value = this->*colour.Value;
+        if (ParseColourNumber(value))
+            continue;
+        messages << u"[%1] %2: \"%3\" is not a colour number; %4 is used instead."_s.arg(
+            kColors, QString::fromUtf16(colour.Key), value, defaults.*colour.Value);
+        value = defaults.*colour.Value;
+    }
+    return messages;
+}
+
+bool TSettings::SaveColours(TIniFile& ini) const {
+    for (const TColourKey& colour : kColourKeys) {
+        if (!ini.WriteString(kColors, QString::fromUtf16(colour.Key), this->*colour.Value))
+            return false;
+    }
+    return true;
 }
 
 int TSettings::BaudRateValue() const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <optional>
 
 class TIniFile;
 
@@ -42,7 +44,7 @@ struct TSettings {
     int ClockTop = 10;
     bool ClockUTC = true;
     bool ClockShowSeconds = true;
-    // [Colors], decimal colour numbers
+    // [Colors]: colour numbers (0x00BBGGRR) as decimal or "$" + hexadecimal texts
     QString TableTitleColor = QStringLiteral("8372416");
     QString TableBackColor = QStringLiteral("0");
     QString TableHighlightColor = QStringLiteral("32896");
@@ -55,6 +57,10 @@ struct TSettings {
     // The keys the comms dialog edits.
     bool SaveCommsDialog(TIniFile& ini) const;
 
+    // Each colour that is not a colour number goes back to its default; one message for each.
+    QStringList MendColours();
+    bool SaveColours(TIniFile& ini) const;
+
     bool HintsShown() const { return Hints == QLatin1StringView("On"); }
     // 4800, 9600 or 19200; 0 for any other text (the serial port keeps its own rate).
     int BaudRateValue() const;
@@ -64,3 +70,9 @@ struct TSettings {
     // The device path when ComPort names one ("/dev/ttyUSB0"), else empty.
     QString ComPortDevice() const;
 };
+
+// A colour number of the settings file: decimal ("8372416") or "$" and hexadecimal
+// ("$007FC0C0"); only plain RGB values (0..0xFFFFFF) are colours we can show.
+std::optional<quint32> ParseColourNumber(QStringView text);
+// "$" and eight hexadecimal digits, as the colour dialog writes them.
+QString ColourNumberText(quint32 value);

@@ -1,5 +1,7 @@
 #include "LogGrid.h"
 
+#include "Hints.h"
+
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -126,8 +128,8 @@ private:
 TLogGrid::TLogGrid(QWidget* parent)
     : QTableView(parent) {
     setObjectName(u"dxDBGrid1"_s);
-    setToolTip(u"Dbl Click/Enter in ID column.  Drag to VFOs.  Right click menu.  [Ctrl-Shift] "
-               u"Show Notes in Hint"_s);
+    SetHint(this, u"|Dbl Click/Enter in ID column.  Drag to VFOs.  Right click menu.  [Ctrl-Shift] "
+                  u"Show Notes in Hint"_s);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

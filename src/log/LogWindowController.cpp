@@ -32,13 +32,17 @@ TFormLog* TLogWindowController::FormLog() const {
     return FForm.data();
 }
 
+void TLogWindowController::ApplyTableColours() {
+    if (!FForm)
+        return;
+    const TTableColours colours = TableColours(FMain.Settings());
+    FForm->SetLogGridColours(colours.Title, colours.Back, colours.Text);
+}
+
 TFormLog* TLogWindowController::Show() {
     if (!FForm) {
         FForm = new TFormLog(FMain);
-        const TSettings& settings = FMain.Settings();
-        FForm->SetLogGridColours(ColorFromNumber(settings.TableTitleColor, QColor(165, 165, 165)),
-                                 ColorFromNumber(settings.TableBackColor, Qt::black),
-                                 ColorFromNumber(settings.TableTextColor, QColor(0, 255, 0)));
+        ApplyTableColours();
         connect(FForm, &TFormLog::LogButtonRequested, this, [this] {
             FMain.MainSheet()->Widgets().LogTableButton->click();
             if (FForm)

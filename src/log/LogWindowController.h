@@ -21,6 +21,8 @@ public:
     TFormLog* FormLog() const;
     void Toggle();
     void QuickLog();
+    // The table colours of the settings onto the open window's grid.
+    void ApplyTableColours();
 
 Q_SIGNALS:
     void FormLogCreated(TFormLog* form);

@@ -3,6 +3,7 @@
 #include "AR5000.h"
 #include "CategoryTable.h"
 #include "FormPlacement.h"
+#include "Hints.h"
 #include "IniFile.h"
 #include "Levels.h"
 #include "LogExchangeController.h"
@@ -38,6 +39,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -110,10 +112,7 @@ QAction* MakeAction(QObject* parent, const QString& name, const QString& caption
                     const QString& hint, const QKeySequence& key = {}) {
     auto* action = new QAction(caption, parent);
     action->setObjectName(name);
-    // The hint's short part is what shows; the long part after "|" goes to the status bar.
-    const qsizetype bar = hint.indexOf(u'|');
-    action->setToolTip(bar < 0 ? hint : hint.left(bar));
-    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    SetHint(action, hint);
     if (!key.isEmpty())
         action->setShortcut(key);
     return action;
@@ -481,6 +480,16 @@ void TFormLog::BuildStatusBar() {
     FRowCountPanel = panel(u"StatusPanel0"_s, 55);
     FAccessPanel = panel(u"StatusPanel1"_s, 65);
     FStatementPanel = panel(u"StatusPanel2"_s, 256);
+}
+
+bool TFormLog::event(QEvent* event) {
+    // The long part of a hint takes the statement's panel until the next statement; the status
+    // bar's own message would hide the row count.
+    if (event->type() == QEvent::StatusTip) {
+        FStatementPanel->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void TFormLog::SetLogGridColours(const QColor& idBack, const QColor& back, const QColor& text) {

@@ -95,6 +95,7 @@ Q_SIGNALS:
     void RowDropRequested(QChar vfoLetter);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -125,6 +125,8 @@ void TMainForm::BuildMenus() {
     AddAction(setup, u"LinkToQd3"_s, u"Link To Qd3"_s)->setCheckable(true);
     AddAction(setup, u"LinkToKv7Agent"_s, u"Link To Kv7Agent"_s)->setCheckable(true);
     AddAction(setup, u"StartKv7Grabber1"_s, u"Start Kv7 Grabber"_s);
+    connect(AddAction(setup, u"Colours1"_s, u"Co&lours"_s), &QAction::triggered, this,
+            &TMainForm::ColoursRequested);
     FHints = AddAction(setup, u"HintsOff1"_s, u"Hints Off"_s);
     FHints->setCheckable(true);
     connect(FHints, &QAction::triggered, this, [this](bool shown) {
@@ -133,6 +135,7 @@ void TMainForm::BuildMenus() {
         TIniFile ini(SettingsFileName());
         if (!ini.WriteString(u"Settings"_s, u"Hints"_s, FSettings.Hints))
             AddMessage(ini.ErrorText());
+        Q_EMIT HintsSwitched(shown);
     });
 
     QMenu* tools = menuBar()->addMenu(u"&Tools"_s);
@@ -238,6 +241,8 @@ void TMainForm::LoadSettings() {
     if (!ini.ErrorText().isEmpty())
         AddMessage(ini.ErrorText());
     FSettings.Load(ini);
+    for (const QString& message : FSettings.MendColours())
+        AddMessage(message);
 
     FDriver->BankSwitchDisabled = FSettings.BankSwitchDisabled;
     FDriver->SetConnectionMode(static_cast<std::uint8_t>(FSettings.Status));

@@ -73,6 +73,10 @@ Q_SIGNALS:
     void ViewMessagesRequested();
     void ViewCommsRequested();
     void CommsDialogRequested();
+    // Setup, "Colours": the table colours dialog, which works on the memory window.
+    void ColoursRequested();
+    // Pop-up hints switched on or off by the user.
+    void HintsSwitched(bool shown);
     // Before the at-exit settings are written: windows that keep their own settings save them.
     void SavingSettings();
     // The window has agreed to close: the program ends with it, whatever else is open.

@@ -1,6 +1,7 @@
 #include "MainSheet.h"
 
 #include "EnterEditNoMove.h"
+#include "Hints.h"
 #include "KeyPreview.h"
 #include "LinkController.h"
 #include "PageController.h"
@@ -122,16 +123,10 @@ constexpr char16_t kListStyle[] =
 constexpr char16_t kTinyLabelStyle[] = u"QLabel { background: black; color: #00ff00; }";
 constexpr char16_t kKeyHintStyle[] = u"QLabel { color: #505050; }";
 
-// The short part of a hint ("short|long") pops up; the long part is for information panels.
-QString ShortHint(const QString& hint) {
-    QString shown = hint.section(u'|', 0, 0);
-    return shown.replace(u"\r\n"_s, u"\n"_s);
-}
-
 template <typename T> T* Named(T* widget, const QString& name, const QString& hint = {}) {
     widget->setObjectName(name);
     if (!hint.isEmpty())
-        widget->setToolTip(ShortHint(hint));
+        SetHint(widget, hint);
     return widget;
 }
 
@@ -235,7 +230,7 @@ void BuildMemoryGroup(QWidget* page, TMainSheetWidgets& w) {
     w.Panel1 = Named(new QFrame(page), u"Panel1"_s, u"[Ctrl-F3] Quick Jump to mem"_s);
     w.Panel1->setFrameShape(QFrame::StyledPanel);
     w.Label18 = MakeLabel(w.Panel1, u"Label18"_s, u"Mem"_s);
-    w.Label18->setToolTip(ShortHint(u"Toggle Mem Table|"_s));
+    SetHint(w.Label18, u"Toggle Mem Table|"_s);
     w.Label18->setCursor(Qt::PointingHandCursor);
     QFont underlined = w.Label18->font();
     underlined.setUnderline(true);

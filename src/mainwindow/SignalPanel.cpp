@@ -1,5 +1,6 @@
 #include "SignalPanel.h"
 
+#include "Hints.h"
 #include "Levels.h"
 #include "Settings.h"
 #include "SignalDisplay.h"
@@ -125,10 +126,6 @@ constexpr std::array<TScaleRow, 4> kScaleRows = {{
     {30, kRow30},
 }};
 
-QString ShortHint(const QString& hint) {
-    return hint.section(u'|', 0, 0);
-}
-
 // The meter face: a dark dial with S-unit ticks where the needle stands for each S unit at
 // VHF, white up to S9 and red above.
 QPixmap BuildMeterFace(QSize size, int controlHeight) {
@@ -228,7 +225,7 @@ TScalePaintBox::TScalePaintBox(QWidget* parent)
     : QWidget(parent) {
     setObjectName(u"ScalePaintBox"_s);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setToolTip(ShortHint(u"-dBm Red < 30MHz < Black|"_s));
+    SetHint(this, u"-dBm Red < 30MHz < Black|"_s);
 }
 
 void TScalePaintBox::SetBand(int attenuationDb, double mhz) {
@@ -295,11 +292,11 @@ TSignalPanel::TSignalPanel(QWidget* parent)
     FPanel6->setPalette(black);
 
     FImage1->setGeometry(QRect({kPanel6Border, kPanel6Border}, kImageSize));
-    FImage1->setToolTip(ShortHint(u"Rt click options. [Ctrl-Shift-M] Meter"_s));
+    SetHint(FImage1, u"Rt click options. [Ctrl-Shift-M] Meter"_s);
 
     FNewMeter->setObjectName(u"NewMeter"_s);
     FNewMeter->setGeometry(FImage1->geometry());
-    FNewMeter->setToolTip(ShortHint(u"[Ctrl-Shift-M] toggle meter"_s));
+    SetHint(FNewMeter, u"[Ctrl-Shift-M] toggle meter"_s);
     FNewMeter->SetKind(TMeter::TKind::Needle);
     FNewMeter->SetShowText(false);
     FNewMeter->SetForeColor(QColor(kNeedleRed));

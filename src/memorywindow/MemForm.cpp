@@ -6,6 +6,7 @@
 #include "ColorNumber.h"
 #include "DataUnit1.h"
 #include "FormPlacement.h"
+#include "Hints.h"
 #include "IniFile.h"
 #include "Kv7Exchange.h"
 #include "Main.h"
@@ -82,9 +83,7 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
     , FData(dataModule) {
     setObjectName(u"MemForm"_s);
     setWindowTitle(u"All Mems"_s);
-    const TSettings& settings = FMain.Settings();
-    FFixed = ColorFromNumber(settings.TableTitleColor, QColor(0xC0, 0xC0, 0x7F));
-    FHighlight = ColorFromNumber(settings.TableHighlightColor, QColor(0x80, 0x80, 0x00));
+    FHighlight = TableColours(FMain.Settings()).Highlight;
 
     FTransfers = new TMemoryTransferController(*this, this);
     FMaintenance = new TMemoryMaintenance(*this, this);
@@ -157,10 +156,7 @@ QToolButton* TMemForm::ToolButton(const QString& name, const QString& text, cons
     auto* button = new QToolButton(this);
     button->setObjectName(name);
     button->setText(text);
-    // A hint "short|long": the short part is the tool tip, the long one goes to the info panel.
-    const qsizetype bar = hint.indexOf(u'|');
-    button->setToolTip(bar < 0 ? hint : hint.left(bar));
-    button->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    SetHint(button, hint);
     button->setAutoRaise(true);
     return button;
 }
@@ -488,9 +484,8 @@ void TMemForm::Place() {
 }
 
 void TMemForm::ApplyColours() {
-    const TSettings& settings = FMain.Settings();
-    FGrid->SetColours(FFixed, ColorFromNumber(settings.TableBackColor, Qt::black),
-                      ColorFromNumber(settings.TableTextColor, Qt::green));
+    const TTableColours colours = TableColours(FMain.Settings());
+    FGrid->SetColours(colours.Title, colours.Back, colours.Text);
     ResetTitleColours();
 }
 
@@ -657,6 +652,13 @@ void TMemForm::GoToCurrentMemory() {
     // An empty panel: no channel read yet, which is channel 000.
     const QString shown = ShownChannel().trimmed();
     GoToChannel(shown.isEmpty() ? 0 : shown.toInt());
+}
+
+void TMemForm::SetHighlightColor(const QColor& colour) {
+    FHighlight = colour;
+    FGrid->SetTitleHighlight(FGrid->HighlightedTitle(), colour);
+    if (FData.MemQuery1().Filtered())
+        FEdit1->setStyleSheet(StyleFor(colour));
 }
 
 void TMemForm::SetQuickFilter(bool on) {

@@ -109,6 +109,8 @@ public:
 
     void SaveSettings(TIniFile& ini) const;
     QColor HighlightColor() const { return FHighlight; }
+    // The sort title and the quick filter box show a new highlight at once, when marked.
+    void SetHighlightColor(const QColor& colour);
     // The printer the listing goes to; it keeps the user's choice from one listing to the next.
     QPrinter& Printer();
     QString InfoText() const;
@@ -157,7 +159,6 @@ private:
     TSqlDirectForm* FSqlForm = nullptr;
 
     std::unique_ptr<QPrinter> FPrinter;
-    QColor FFixed;
     QColor FHighlight;
     TBookmark FBookmark;
     bool FSavedNoAutoRefresh = false;

@@ -50,6 +50,8 @@ public:
     // One title in the highlight colour, the others fixed; -1 highlights none.
     void SetTitleHighlight(int gridColumn, const QColor& highlight);
     QColor TitleColour(int gridColumn) const;
+    // The highlighted title's grid column, -1 when none is.
+    int HighlightedTitle() const { return FHighlightColumn; }
     QColor FixedColour() const { return FFixed; }
     QColor BackColour() const { return FBack; }
     QColor TextColour() const { return FText; }

@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "DataUnit1.h"
+#include "Hints.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemForm.h"
@@ -70,11 +71,6 @@ QCursor CursorFor(TMoveForm::TDragCursor cursor) {
         break;
     }
     return QCursor(Qt::DragCopyCursor);
-}
-
-QString JoinedHint(const QString& hint) {
-    const qsizetype bar = hint.indexOf(u'|');
-    return bar < 0 ? hint : hint.mid(bar + 1);
 }
 
 } // namespace
@@ -151,7 +147,7 @@ TMoveForm::TMoveForm(TMemForm& memForm, QWidget* parent)
         g->SetTableModel(model);
         g->SetShownFields(kMoveColumns);
         g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        g->setStatusTip(JoinedHint(hint));
+        g->setStatusTip(LongHint(hint));
         g->SetColours(memGrid.FixedColour(), memGrid.BackColour(), memGrid.TextColour());
         g->BindToView(view);
         g->FollowViewRow(view.RecNo());
@@ -216,9 +212,7 @@ QToolButton* TMoveForm::Button(const QString& name, const QString& text, const Q
     auto* button = new QToolButton(this);
     button->setObjectName(name);
     button->setText(text);
-    const qsizetype bar = hint.indexOf(u'|');
-    button->setToolTip(bar < 0 ? hint : hint.left(bar));
-    button->setStatusTip(JoinedHint(hint));
+    SetHint(button, hint);
     button->setAutoRaise(true);
     return button;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Hints.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
@@ -20,13 +22,13 @@ class QPushButton;
 class TUpDown;
 
 // Small makers for the controls of the search and scan pages: every control gets its name and
-// the short part of its hint.
+// its hint.
 namespace PageWidgets {
 
 template <typename T> T* Named(T* widget, const QString& name, const QString& hint = {}) {
     widget->setObjectName(name);
     if (!hint.isEmpty())
-        widget->setToolTip(hint.section(u'|', 0, 0));
+        SetHint(widget, hint);
     return widget;
 }
 

@@ -5,10 +5,13 @@
 #include "CompanionController.h"
 #include "DataUnit1.h"
 #include "ErrorInfoMessageForm.h"
+#include "Hints.h"
 #include "HitKeeper.h"
 #include "IniFile.h"
 #include "KovelaApplication.h"
+#include "LogGrid.h"
 #include "LogTable.h"
+#include "LogWindowController.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemForm.h"
@@ -21,8 +24,11 @@
 #include "VfoPanelController.h"
 #include "support/ScriptedPrompt.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QEnterEvent>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -138,6 +144,57 @@ private Q_SLOTS:
         clear->click();
         QCOMPARE(answers->ConfirmAsked,
                  QStringList{u"Clear ALL Select Scan Flags?\r\nAre you sure?"_s});
+    }
+
+    // Setup's hint switch drives the pop-ups of the whole program; long hints reach the active
+    // memory or log window; the colours dialog's OK reaches the open log window's grid too.
+    void hintsAndColoursReachTheOpenWindows() {
+        auto scripted = std::make_unique<TScriptedPrompt>();
+        auto previous = SetPrompt(std::move(scripted));
+        const auto restore = qScopeGuard([&previous] { SetPrompt(std::move(previous)); });
+        TMainForm* form = FApp.MainForm();
+        QAction* hints = form->findChild<QAction*>(u"HintsOff1"_s);
+        QVERIFY(FApp.Hints()->PopupHintsShown());
+        hints->trigger();
+        QVERIFY(!FApp.Hints()->PopupHintsShown());
+        hints->trigger();
+        QVERIFY(FApp.Hints()->PopupHintsShown());
+
+        const auto hover = [](QWidget* widget) {
+            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)));
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(widget, &leave);
+            QApplication::sendEvent(widget, &enter);
+        };
+        TMemForm* memory = FApp.MemForm();
+        QApplication::setActiveWindow(memory);
+        hover(memory->findChild<QToolButton*>(u"ToolButton18"_s));
+        QCOMPARE(memory->InfoText(), u"Close"_s);
+
+        form->findChild<QPushButton*>(u"LogTableButton"_s)->click();
+        TFormLog* log = FApp.LogWindow()->FormLog();
+        QVERIFY(log);
+        const auto closeLog = qScopeGuard([log] { log->close(); });
+        QApplication::setActiveWindow(log);
+        hover(log->Grid());
+        QCOMPARE(log->findChild<QLabel*>(u"StatusPanel2"_s)->text(),
+                 u"Dbl Click/Enter in ID column.  Drag to VFOs.  Right click menu.  [Ctrl-Shift] "
+                 u"Show Notes in Hint"_s);
+        QCOMPARE(memory->InfoText(), u"Close"_s);
+
+        const QColor red(255, 0, 0);
+        FApp.ColourPicker = [red](const QColor&, QWidget*) {
+            return std::optional<QColor>(red);
+        };
+        QTimer::singleShot(0, this, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            dialog->findChild<QAbstractButton*>(u"TableTextColorButton"_s)->click();
+            dialog->findChild<QAbstractButton*>(u"OKBtn"_s)->click();
+        });
+        form->findChild<QAction*>(u"Colours1"_s)->trigger();
+        QCOMPARE(log->Grid()->palette().color(QPalette::Text), red);
+        QCOMPARE(form->Settings().TableTextColor, u"$000000FF"_s);
     }
 
     // Auto-logging reaches the real log window: offered once a table is open there, the window

@@ -116,6 +116,39 @@ private Q_SLOTS:
         QCOMPARE(f.Find<QAction>(u"HintsOff1"_s)->text(), u"Hints On"_s);
     }
 
+    // "Hints" other than "On" starts with pop-ups off; each click flips caption, check mark,
+    // the setting in the file and what the window tells the hint handling.
+    void hintSwitchFromOffAndBack() {
+        WriteSettings("[Settings]\r\nHints=off\r\n");
+        TWindowFixture f;
+        QAction* hints = f.Find<QAction>(u"HintsOff1"_s);
+        QSignalSpy switched(f.Form.get(), &TMainForm::HintsSwitched);
+        const struct {
+            bool Checked;
+            const char16_t* Caption;
+            const char16_t* Stored;
+        } steps[] = {{true, u"Hints Off", u"On"}, {false, u"Hints On", u"Off"}};
+        for (const auto& step : steps) {
+            hints->trigger();
+            QCOMPARE(hints->isChecked(), step.Checked);
+            QCOMPARE(hints->text(), QString::fromUtf16(step.Caption));
+            QCOMPARE(TIniFile(SettingsFileName()).ReadString(u"Settings"_s, u"Hints"_s, {}),
+                     QString::fromUtf16(step.Stored));
+            QCOMPARE(switched.takeFirst().at(0).toBool(), step.Checked);
+        }
+    }
+
+    // A table colour that is no colour number is put back to its default at start-up, with a
+    // message; a "$" colour stays.
+    void badTableColourFallsBackWithAMessage() {
+        WriteSettings("[Colors]\r\nTableTextColor=lime\r\nTableBackColor=$00102030\r\n");
+        TWindowFixture f;
+        QCOMPARE(f.Form->Settings().TableTextColor, u"65280"_s);
+        QCOMPARE(f.Form->Settings().TableBackColor, u"$00102030"_s);
+        QCOMPARE(f.Messages.size(), 1);
+        QVERIFY(f.Messages[0].contains(u"TableTextColor"_s) && f.Messages[0].contains(u"lime"_s));
+    }
+
     // Turning the pass-through on asks first (No keeps it off); turning it off asks nothing.
     void sduPassThroughAsksBeforeTurningOn() {
         auto answers = std::make_unique<TScriptedPrompt>();

@@ -1,18 +1,27 @@
 #include "ColorNumber.h"
 
+#include "Settings.h"
+
 QColor ColorFromNumber(const QString& number, const QColor& fallback) {
-    bool ok = false;
-    const qlonglong value = number.trimmed().toLongLong(&ok);
-    if (!ok || value < 0 || value > 0xFFFFFF)
+    const std::optional<quint32> value = ParseColourNumber(number);
+    if (!value)
         return fallback;
-    const auto bits = static_cast<unsigned>(value);
-    return QColor(static_cast<int>(bits & 0xFFu), static_cast<int>((bits >> 8) & 0xFFu),
-                  static_cast<int>((bits >> 16) & 0xFFu));
+    return QColor(static_cast<int>(*value & 0xFFu), static_cast<int>((*value >> 8) & 0xFFu),
+                  static_cast<int>((*value >> 16) & 0xFFu));
 }
 
 QString NumberFromColor(const QColor& color) {
-    const auto value = static_cast<unsigned>(color.red()) |
-                       (static_cast<unsigned>(color.green()) << 8) |
-                       (static_cast<unsigned>(color.blue()) << 16);
-    return QString::number(value);
+    const QColor rgb = color.toRgb();
+    return ColourNumberText(static_cast<quint32>(rgb.red()) |
+                            (static_cast<quint32>(rgb.green()) << 8) |
+                            (static_cast<quint32>(rgb.blue()) << 16));
+}
+
+TTableColours TableColours(const TSettings& settings) {
+    const TSettings defaults;
+    const auto colour = [&](QString TSettings::*key) {
+        return ColorFromNumber(settings.*key, ColorFromNumber(defaults.*key, Qt::black));
+    };
+    return {colour(&TSettings::TableTitleColor), colour(&TSettings::TableBackColor),
+            colour(&TSettings::TableHighlightColor), colour(&TSettings::TableTextColor)};
 }

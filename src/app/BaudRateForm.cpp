@@ -1,5 +1,6 @@
 #include "BaudRateForm.h"
 
+#include "HelpContext.h"
 #include "HelpFile.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
@@ -99,6 +100,7 @@ TBaudRateForm::TBaudRateForm(TSettings& settings, QWidget* parent)
     setWindowTitle(u"AR5000 Set Baud Rate"_s);
     BuildControls();
     LoadControls();
+    ApplyHelpContexts(this);
 }
 
 QString TBaudRateForm::ComPortSetting(const QString& text, const QString& previous) {

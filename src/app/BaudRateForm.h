@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HelpContext.h"
 #include <QDialog>
 #include <QString>
 
@@ -24,8 +25,8 @@ class TBaudRateForm : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kNetworkHelpContext = 1008;
-    static constexpr int kFirmwareHelpContext = 1009;
+    static constexpr int kNetworkHelpContext = HelpContextFor(u"BaudRateForm", u"SpeedButton1");
+    static constexpr int kFirmwareHelpContext = HelpContextFor(u"BaudRateForm", u"SpeedButton2");
 
     explicit TBaudRateForm(TSettings& settings, QWidget* parent = nullptr);
 

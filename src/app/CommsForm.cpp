@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "FormPlacement.h"
+#include "HelpContext.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -121,6 +122,7 @@ TCommsForm::TCommsForm(TAR5000* driver, QWidget* parent)
     RestoreFormPlacement(this, kDefaultLeft, kDefaultTop, TIniFile(SettingsFileName()),
                          kDefaultHeight, kDefaultWidth, true);
     HookDriver();
+    ApplyHelpContexts(this);
 }
 
 TCommsForm::~TCommsForm() {

@@ -1,5 +1,6 @@
 #include "ErrorInfoMessageForm.h"
 
+#include "HelpContext.h"
 #include "ProgramFolder.h"
 
 #include <QDateTime>
@@ -67,6 +68,7 @@ TErrorInfoMessageForm::TErrorInfoMessageForm(QWidget* parent)
 
     resize(kDefaultWidth, kDefaultHeight);
     move(kDefaultLeft, kDefaultTop);
+    ApplyHelpContexts(this);
 }
 
 QString TErrorInfoMessageForm::LogFileName() {

@@ -18,6 +18,7 @@
 #include "DataUnit1.h"
 #include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
+#include "HelpContext.h"
 #include "Hints.h"
 #include "HitKeeper.h"
 #include "HitRecorder.h"
@@ -131,6 +132,7 @@ bool TKovelaApplication::ParseArguments(int argc, char** argv, TStartOptions& op
 bool TKovelaApplication::Start(const TStartOptions& options) {
     FOptions = options;
     SetPrompt(std::make_unique<TWidgetPrompt>());
+    new THelpKey(this);
     FSettingsExisted = QFileInfo::exists(SettingsFileName());
     if (options.Simulate && !UseTrialSettings())
         return false;

@@ -1,5 +1,6 @@
 #include "SetupRecordingForm.h"
 
+#include "HelpContext.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -106,6 +107,7 @@ TSetupRecordingForm::TSetupRecordingForm(TSettings& settings, bool recorderPrese
     });
     connect(BitBtnOK, &QPushButton::clicked, this, &TSetupRecordingForm::BitBtnOKClick);
     connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ApplyHelpContexts(this);
 }
 
 void TSetupRecordingForm::ApplyOptionRule() {

@@ -19,6 +19,12 @@ public:
     virtual bool ConfirmOkCancel(const QString& title, const QString& text) {
         return Confirm(title, text);
     }
+    // The same question with a Help button beside Yes and No; Help opens the user guide at
+    // `helpContext` and leaves the question open.
+    virtual bool ConfirmWithHelp(const QString& title, const QString& text, int helpContext) {
+        static_cast<void>(helpContext);
+        return Confirm(title, text);
+    }
     // Empty when cancelled.
     virtual QString SaveFileName(const QString& caption, const QString& folder,
                                  const QString& defaultName, const QString& filter) = 0;

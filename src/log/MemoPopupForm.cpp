@@ -1,5 +1,6 @@
 #include "MemoPopupForm.h"
 
+#include "HelpContext.h"
 #include "Prompt.h"
 #include "TableView.h"
 
@@ -69,6 +70,7 @@ TMemoPopupForm::TMemoPopupForm(TTableView& logView, QWidget* parent)
     layout->addLayout(buttons);
 
     Memo1->setPlainText(FLogView.Value(u"Notes").toString());
+    ApplyHelpContexts(this);
 }
 
 void TMemoPopupForm::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "CategoryGrid.h"
 #include "CategoryTable.h"
+#include "HelpContext.h"
 #include "Prompt.h"
 #include "SqlDialect.h"
 #include "TableEngine.h"
@@ -134,6 +135,7 @@ TFormSelectCategoryText::TFormSelectCategoryText(TTableEngine& engine, const QSt
     } else {
         Prompt().Error(windowTitle(), FQCat->LastError());
     }
+    ApplyHelpContexts(this);
 }
 
 TFormSelectCategoryText::~TFormSelectCategoryText() {

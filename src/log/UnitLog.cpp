@@ -3,6 +3,8 @@
 #include "AR5000.h"
 #include "CategoryTable.h"
 #include "FormPlacement.h"
+#include "HelpContext.h"
+#include "HelpFile.h"
 #include "Hints.h"
 #include "IniFile.h"
 #include "Levels.h"
@@ -224,6 +226,7 @@ TFormLog::TFormLog(TMainForm& main, QWidget* parent)
     const TIniFile ini(SettingsFileName());
     OpenLogTable(ini.ReadString(u"Tables"_s, u"LogTable"_s, {}));
     UpdateActions();
+    ApplyHelpContexts(this);
 }
 
 TFormLog::~TFormLog() {
@@ -281,9 +284,8 @@ void TFormLog::BuildActions() {
     ActionBlockChangeCategory =
         MakeAction(this, u"ActionBlockChangeCategory"_s, u"Change Category All Showing"_s,
                    u"Change category of all current selection"_s);
-    // The help comes with its own work.
-    for (QAction* later : {ActionHelp})
-        later->setEnabled(false);
+    connect(ActionHelp, &QAction::triggered, this,
+            [this] { ShowHelpContext(windowTitle(), HelpContextFor(u"FormLog")); });
     new TLogExchangeController(
         *this, FMain, {ActionExportToCSV, ActionImportCSV, ActionExport_Kv7Format, ActionImport});
 

@@ -2,6 +2,7 @@
 
 #include "CategoryGrid.h"
 #include "CategoryTable.h"
+#include "HelpContext.h"
 #include "Prompt.h"
 #include "SqlDialect.h"
 #include "TableEngine.h"
@@ -70,6 +71,7 @@ TFormValuesList::TFormValuesList(TTableEngine& engine, const QString& logTablePa
     } else {
         Prompt().Error(kCaption, FQVL->LastError());
     }
+    ApplyHelpContexts(this);
 }
 
 TFormValuesList::~TFormValuesList() {

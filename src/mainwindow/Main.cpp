@@ -2,6 +2,8 @@
 
 #include "AR5000.h"
 #include "FormPlacement.h"
+#include "HelpContext.h"
+#include "HelpFile.h"
 #include "IniFile.h"
 #include "LinkController.h"
 #include "MainSheet.h"
@@ -69,6 +71,7 @@ TMainForm::TMainForm(TSettings& settings, QWidget* parent)
     move(DefaultPosition());
     LoadSettings();
     FLink->ApplyClosedState();
+    ApplyHelpContexts(this);
 }
 
 TMainForm::~TMainForm() {
@@ -150,8 +153,13 @@ void TMainForm::BuildMenus() {
     AddAction(tools, u"Clock1"_s, u"Clock"_s)->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu(u"&Help"_s);
+    connect(AddAction(help, u"Contents1"_s, u"&Contents"_s), &QAction::triggered, this,
+            [this] { ShowHelpContext(windowTitle(), 0); });
     connect(AddAction(help, u"Var1"_s, u"AR5000 &Version Info"_s), &QAction::triggered, this,
             &TMainForm::ShowVersion);
+    connect(AddAction(help, u"OnlineCheckVersion1"_s, u"Online check version..."_s),
+            &QAction::triggered, this,
+            [this] { OnlineCheckVersion(windowTitle(), QCoreApplication::applicationVersion()); });
 }
 
 void TMainForm::BuildPages() {

@@ -1,5 +1,6 @@
 #include "SquelchForm.h"
 
+#include "HelpContext.h"
 #include "PanelState.h"
 #include "SquelchController.h"
 
@@ -105,6 +106,7 @@ TSquelchForm::TSquelchForm(TSquelchController* squelch, QWidget* parent)
         placed.moveCenter(screen->availableGeometry().center());
         move(placed.topLeft());
     }
+    ApplyHelpContexts(this);
 }
 
 void TSquelchForm::MarkCurrent(std::size_t index) {

@@ -6,6 +6,8 @@
 #include "ColorNumber.h"
 #include "DataUnit1.h"
 #include "FormPlacement.h"
+#include "HelpContext.h"
+#include "HelpFile.h"
 #include "Hints.h"
 #include "IniFile.h"
 #include "Kv7Exchange.h"
@@ -115,6 +117,7 @@ TMemForm::TMemForm(TMainForm& main, TDataModule1& dataModule, QWidget* parent)
     idle->setInterval(kIdleCheckMs);
     connect(idle, &QTimer::timeout, this, &TMemForm::UpdateBusyState);
     idle->start();
+    ApplyHelpContexts(this);
 }
 
 QPrinter& TMemForm::Printer() {
@@ -224,9 +227,10 @@ void TMemForm::BuildMenus() {
     connect(Action(FFileMenu, u"Printer Setup..."_s), &QAction::triggered, FPrinting,
             &TMemoryPrinting::PrinterSetup);
     FFileMenu->addSeparator();
-    connect(Action(FFileMenu, u"Rebuild Database Indexes"_s,
-                   u"Attempt repair of active memory table indexes"_s),
-            &QAction::triggered, FMaintenance, &TMemoryMaintenance::RebuildIndexes);
+    QAction* rebuild = Action(FFileMenu, u"Rebuild Database Indexes"_s,
+                              u"Attempt repair of active memory table indexes"_s);
+    SetHelpContext(rebuild, HelpContextFor(u"RebuildIndexes"));
+    connect(rebuild, &QAction::triggered, FMaintenance, &TMemoryMaintenance::RebuildIndexes);
 
     FNavMenu = new QMenu(u"&Nav"_s, this);
     FNavMenu->setObjectName(u"NavMenu"_s);
@@ -384,9 +388,8 @@ void TMemForm::BuildToolBars() {
         ToolButton(u"ToolButton6"_s, u"Sq"_s,
                    u"First Click Squelch in title bar|Fill squelch values in selected rows"_s),
         [this] { SquelchFill(); });
-    QToolButton* help = ToolButton(u"ToolButton8"_s, u"?"_s, u"Help"_s);
-    help->setEnabled(false);
-    info->addWidget(help);
+    add(info, ToolButton(u"ToolButton8"_s, u"?"_s, u"Help"_s),
+        [this] { ShowHelpContext(windowTitle(), HelpContextFor(u"MemForm")); });
     add(info, ToolButton(u"ToolButton18"_s, u"Close"_s, u"|Close"_s), [this] { close(); });
 
     addToolBarBreak();

@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "DataUnit1.h"
+#include "HelpContext.h"
 #include "Hints.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -111,6 +112,7 @@ TMoveConfirmForm::TMoveConfirmForm(const QString& question, QWidget* parent)
     for (QRadioButton* button : {FMove, FCopy})
         connect(button, &QRadioButton::toggled, this,
                 [this] { FLabel2->setText(QString::fromLatin1(KindWord(Kind()))); });
+    ApplyHelpContexts(this);
 }
 
 TMoveKind TMoveConfirmForm::Kind() const {
@@ -204,6 +206,7 @@ TMoveForm::TMoveForm(TMemForm& memForm, QWidget* parent)
     const QRect screen =
         memForm.screen() ? memForm.screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
     setGeometry(50, 20, kDefaultWidth, screen.height() - 40);
+    ApplyHelpContexts(this);
 }
 
 TMoveForm::~TMoveForm() = default;

@@ -1,5 +1,6 @@
 #include "PreviewForm.h"
 
+#include "HelpContext.h"
 #include "MemoryListing.h"
 #include "MemoryMaintenance.h"
 
@@ -65,6 +66,7 @@ TfrmPreview::TfrmPreview(QPrinter& printer, std::unique_ptr<TMemoryListing> list
     layout->addWidget(bar);
     layout->addWidget(FPreview, 1);
     resize(720, 860);
+    ApplyHelpContexts(this);
 }
 
 TfrmPreview::~TfrmPreview() = default;

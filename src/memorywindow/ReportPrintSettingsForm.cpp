@@ -1,5 +1,6 @@
 #include "ReportPrintSettingsForm.h"
 
+#include "HelpContext.h"
 #include "HelpFile.h"
 #include "PrinterSource.h"
 #include "Prompt.h"
@@ -74,6 +75,7 @@ TfrmReportPrintSettings::TfrmReportPrintSettings(TPrinterSource& printers, QPrin
     layout->addLayout(buttons);
 
     ShowOrientation();
+    ApplyHelpContexts(this);
 }
 
 QString TfrmReportPrintSettings::ChosenPrinter() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HelpContext.h"
 #include <QDialog>
 #include <QPageLayout>
 
@@ -14,7 +15,7 @@ class TfrmReportPrintSettings : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kHelpContext = 5001;
+    static constexpr int kHelpContext = HelpContextFor(u"frmReportPrintSettings");
 
     // `current` is selected in the list and on `printer`; `defaultName` is where a printer
     // that cannot be selected falls back to.

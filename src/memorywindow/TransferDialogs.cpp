@@ -1,5 +1,6 @@
 #include "TransferDialogs.h"
 
+#include "HelpContext.h"
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,6 +61,7 @@ TConfirmUploadForm::TConfirmUploadForm(QWidget* parent)
     proceed->setDefault(true);
     connect(proceed, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    ApplyHelpContexts(this);
 }
 
 bool TConfirmUploadForm::ClearSquelch() const {
@@ -100,6 +102,7 @@ TUploadQueryForm::TUploadQueryForm(QWidget* parent)
     connect(changed, &QPushButton::clicked, this, [choose] { choose(TUploadChoice::Changed); });
     connect(all, &QPushButton::clicked, this, [choose] { choose(TUploadChoice::All); });
     connect(cancel, &QPushButton::clicked, this, [choose] { choose(TUploadChoice::Cancel); });
+    ApplyHelpContexts(this);
 }
 
 void TUploadQueryForm::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "DataUnit1.h"
+#include "HelpContext.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemForm.h"
@@ -100,6 +101,7 @@ TConfirmAddMemForm::TConfirmAddMemForm(const QString& mem, QWidget* parent)
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     FMemTextEdit->setFocus();
+    ApplyHelpContexts(this);
 }
 
 QString TConfirmAddMemForm::Text() const {

@@ -1,6 +1,7 @@
 #include "PassForm.h"
 
 #include "AR5000.h"
+#include "HelpContext.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "PageWidgets.h"
@@ -86,6 +87,7 @@ TPassForm::TPassForm(const TSearchScanContext& context, int list, bool readOnly,
     FormShow();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    ApplyHelpContexts(this);
 }
 
 TPassForm::~TPassForm() {

@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "FieldChecks.h"
+#include "HelpContext.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "MemorySql.h"
@@ -100,8 +101,9 @@ void TPassLists::SpeedButtonClearPassFreqsClick() {
 void TPassLists::ClearPass0Click(int bank) {
     if (!FContext.Connected())
         return;
-    if (!Prompt().Confirm(FContext.Form->windowTitle(),
-                          u"Clear all pass Flags in Bank "_s + QString::number(bank) + u'?'))
+    if (!Prompt().ConfirmWithHelp(FContext.Form->windowTitle(),
+                                  u"Clear all pass Flags in Bank "_s + QString::number(bank) + u'?',
+                                  HelpContextFor(u"ClearPassConfirm")))
         return;
     ClearPassFreqsByBank(bank);
 }

@@ -1,6 +1,7 @@
 #include "ScanPage.h"
 
 #include "AR5000.h"
+#include "HelpContext.h"
 #include "IniFile.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -428,7 +429,8 @@ void TScanPageController::FlagStoppedChannel(const QString& question,
     const QString text = question + u"?\r\n\r\nMem Ch: "_s + sheet.MemEdit->text() +
                          u"\r\nFreq: "_s + sheet.FrqEditM->text().trimmed() + u" MHz\r\nText: "_s +
                          sheet.MemTextEdit->text() + u"\r\n\r\nScan will continue"_s;
-    if (Prompt().Confirm(FContext.Form->windowTitle(), text)) {
+    if (Prompt().ConfirmWithHelp(FContext.Form->windowTitle(), text,
+                                 HelpContextFor(u"ScanStopConfirm"))) {
         const int channel = sheet.MemEdit->text().toInt();
         // Only a channel the receiver has just named is marked: an old MemEdit is not.
         if (flag(channel) && answered && !FTable.SetChannelFlag(channel, field, true))

@@ -1,6 +1,7 @@
 #include "VfoSearch.h"
 
 #include "AR5000.h"
+#include "HelpContext.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "PageWidgets.h"
@@ -80,6 +81,7 @@ TSetUpVfoSearchForm::TSetUpVfoSearchForm(TAR5000& driver, int& vfoSearchSquelch,
         if (SpectrumVisible && SpectrumVisible())
             FDriver.SetSquelch(value);
     });
+    ApplyHelpContexts(this);
 }
 
 void TSetUpVfoSearchForm::FormShow() {

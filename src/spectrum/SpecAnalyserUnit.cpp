@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "FormPlacement.h"
+#include "HelpContext.h"
 #include "HelpFile.h"
 #include "IniFile.h"
 #include "Levels.h"
@@ -123,6 +124,7 @@ TSpecAnalyserForm::TSpecAnalyserForm(TMainForm& main, TSweepNeighbours neighbour
     resize(defaults.size());
     RestoreFormPlacement(this, defaults.x(), defaults.y(), TIniFile(SettingsFileName()),
                          defaults.height(), defaults.width());
+    ApplyHelpContexts(this);
 }
 
 TSpecAnalyserForm::~TSpecAnalyserForm() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HelpContext.h"
 #include "SweepPicture.h"
 
 #include <QMainWindow>
@@ -34,7 +35,7 @@ class TSpecAnalyserForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr int kHelpContext = 1601;
+    static constexpr int kHelpContext = HelpContextFor(u"SpecAnalyserForm");
     static constexpr int kClearMs = 10000;
     static constexpr int kResizeSettleMs = 250;
     static constexpr int kHintShownMs = 4000;

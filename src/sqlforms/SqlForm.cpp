@@ -1,5 +1,6 @@
 #include "SqlForm.h"
 
+#include "HelpContext.h"
 #include "HelpFile.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -585,12 +586,17 @@ TSqlFormTraits LogTraits() {
 
 TSqlDirectForm::TSqlDirectForm(TTableEngine& engine, TTableView& view, const QString& iniFile,
                                QWidget* parent)
-    : TSqlForm(DirectTraits(), engine, view, std::make_unique<TIniSelections>(iniFile), parent) {}
+    : TSqlForm(DirectTraits(), engine, view, std::make_unique<TIniSelections>(iniFile), parent) {
+    setObjectName(u"SqlDirectForm"_s);
+    ApplyHelpContexts(this);
+}
 
 TSqlLogForm::TSqlLogForm(TTableEngine& engine, TTableView& view, const QString& logTableFile,
                          const QString& subSelectsFile, QWidget* parent)
     : TSqlForm(LogTraits(), engine, view,
                std::make_unique<TTableSelections>(engine, subSelectsFile), parent) {
+    setObjectName(u"SqlLogForm"_s);
+    ApplyHelpContexts(this);
     SetTable(logTableFile);
     findChild<QLineEdit*>(u"SqlEdit2"_s)
         ->setToolTip(u"\"Notes Like\" will be slow with large data.\r\ni.e. thousands of rows if "

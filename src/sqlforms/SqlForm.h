@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HelpContext.h"
 #include "SavedSelections.h"
 #include "SubSelectBuilder.h"
 
@@ -149,4 +150,4 @@ public:
 };
 
 inline constexpr const char* kSelectOnlyText = "First word must be SELECT\r\n     DDL not allowed!";
-inline constexpr int kSqlHelpContext = 1401;
+inline constexpr int kSqlHelpContext = HelpContextFor(u"SqlDirectForm");

@@ -4,6 +4,7 @@
 #include "BeaconSchedule.h"
 #include "BusyWindow.h"
 #include "FormPlacement.h"
+#include "HelpContext.h"
 #include "IniFile.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -146,6 +147,7 @@ TfrmBeacons::TfrmBeacons(TMainForm& main, std::unique_ptr<TClockSetter> clockSet
     LoadBeaconFile();
     LoadSettings();
     LoadTimeServers();
+    ApplyHelpContexts(this);
 }
 
 TfrmBeacons::~TfrmBeacons() = default;

@@ -2,6 +2,7 @@
 
 #include "BeaconFile.h"
 #include "BeaconOverlay.h"
+#include "HelpContext.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -32,7 +33,7 @@ class TfrmBeacons : public QWidget {
 
 public:
     static constexpr int kTimerMs = 250;
-    static constexpr int kHelpContext = 4001;
+    static constexpr int kHelpContext = HelpContextFor(u"frmBeacons");
     static constexpr int kDefaultLeft = 10;
     static constexpr int kDefaultTop = 10;
     static constexpr int kDefaultWidth = 400;

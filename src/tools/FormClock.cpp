@@ -1,6 +1,7 @@
 #include "FormClock.h"
 
 #include "ClockText.h"
+#include "HelpContext.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -69,6 +70,7 @@ TFormClock::TFormClock(const TClockOptions& options, QWidget* parent)
     connect(&FTimer, &QTimer::timeout, this, &TFormClock::Tick);
     FTimer.start(kTickMs);
     Tick();
+    ApplyHelpContexts(this);
 }
 
 TClockOptions TFormClock::Options() const {

@@ -1,6 +1,7 @@
 #include "GetDtmfForm.h"
 
 #include "AR5000.h"
+#include "HelpContext.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "Prompt.h"
@@ -44,6 +45,7 @@ TGetDtmfForm::TGetDtmfForm(TMainForm& main)
     connect(&HighlightTimer, &QTimer::timeout, this,
             [this] { DtmfTimedCheckBox->setPalette(FCheckBoxColours); });
     connect(&DtmfTimer, &QTimer::timeout, this, &TGetDtmfForm::DtmfTimerTick);
+    ApplyHelpContexts(this);
 }
 
 TGetDtmfForm::~TGetDtmfForm() {

@@ -1,6 +1,7 @@
 #include "SignalMonitorUnit.h"
 
 #include "AR5000.h"
+#include "HelpContext.h"
 #include "Main.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -112,6 +113,7 @@ TFormSignalMonitor::TFormSignalMonitor(TMainForm& main, std::unique_ptr<TSignalL
             &TFormSignalMonitor::BitBtnAppMinimiseClick);
     connect(TimerMonitor, &QTimer::timeout, this, &TFormSignalMonitor::TimerMonitorTimer);
     connect(TimerSample, &QTimer::timeout, this, &TFormSignalMonitor::TimerSampleTimer);
+    ApplyHelpContexts(this);
 }
 
 TFormSignalMonitor::~TFormSignalMonitor() {

@@ -1,16 +1,35 @@
 #include "HelpFile.h"
 
 #include "ProgramFolder.h"
+#include "ProgramInfo.h"
 #include "Prompt.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
+#include <QVersionNumber>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+const QString kHelpName = u"Kv7Help.html"_s;
+constexpr int kVersionParts = 4;
+
+TUrlOpener& Opener() {
+    static TUrlOpener opener;
+    return opener;
+}
+
+} // namespace
+
 QString HelpFileName() {
-    return ProgramFile(u"Kv7Help.html"_s);
+    const QString inProgramFolder = ProgramFile(kHelpName);
+    if (QFileInfo::exists(inProgramFolder))
+        return inProgramFolder;
+    const QString besideExecutable = QCoreApplication::applicationDirPath() + u'/' + kHelpName;
+    return QFileInfo::exists(besideExecutable) ? besideExecutable : inProgramFolder;
 }
 
 void ShowHelpContext(const QString& title, int context, const QString& helpFile) {
@@ -18,8 +37,39 @@ void ShowHelpContext(const QString& title, int context, const QString& helpFile)
         Prompt().Error(title, u"The help file %1 was not found."_s.arg(helpFile));
         return;
     }
-    QUrl url = QUrl::fromLocalFile(helpFile);
-    url.setFragment(QString::number(context));
-    if (!QDesktopServices::openUrl(url))
+    QUrl url = QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath());
+    if (context > 0)
+        url.setFragment(QString::number(context));
+    if (!OpenUrl(url))
         Prompt().Error(title, u"The help file %1 could not be opened."_s.arg(helpFile));
+}
+
+TUrlOpener SetUrlOpener(TUrlOpener opener) {
+    return std::exchange(Opener(), std::move(opener));
+}
+
+bool OpenUrl(const QUrl& url) {
+    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+}
+
+QString VersionCheckText(const QString& title, const QString& version) {
+    QList<int> parts = QVersionNumber::fromString(version).segments();
+    while (parts.size() < kVersionParts)
+        parts.append(0);
+    QStringList numbers;
+    for (int part : parts)
+        numbers.append(QString::number(part));
+    return u"This version of "_s + title + u" is \r\n"_s + numbers.join(u'.') +
+           u"\r\n\r\nClick Yes to check the latest version online\r\n"
+           u"The version number will show in your browser if you are online.\r\n"
+           u"Click No to return to "_s +
+           title;
+}
+
+void OnlineCheckVersion(const QString& title, const QString& version) {
+    if (!Prompt().Confirm(title, VersionCheckText(title, version)))
+        return;
+    const QUrl page(QString::fromLatin1(kProgramWebAddress) + QLatin1String(kVersionCheckPath));
+    if (!OpenUrl(page))
+        Prompt().Error(title, u"The web page %1 could not be opened."_s.arg(page.toString()));
 }

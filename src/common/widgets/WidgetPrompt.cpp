@@ -1,5 +1,7 @@
 #include "WidgetPrompt.h"
 
+#include "HelpFile.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +23,18 @@ bool TWidgetPrompt::Confirm(const QString& title, const QString& text) {
 bool TWidgetPrompt::ConfirmOkCancel(const QString& title, const QString& text) {
     return QMessageBox::question(QApplication::activeWindow(), title, text,
                                  QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool TWidgetPrompt::ConfirmWithHelp(const QString& title, const QString& text, int helpContext) {
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Help,
+                    QApplication::activeWindow());
+    for (;;) {
+        const int answer = box.exec();
+        if (answer != QMessageBox::Help)
+            return answer == QMessageBox::Yes;
+        ShowHelpContext(title, helpContext);
+    }
 }
 
 QString TWidgetPrompt::SaveFileName(const QString& caption, const QString& folder,

@@ -9,6 +9,7 @@ public:
     void Error(const QString& title, const QString& text) override;
     bool Confirm(const QString& title, const QString& text) override;
     bool ConfirmOkCancel(const QString& title, const QString& text) override;
+    bool ConfirmWithHelp(const QString& title, const QString& text, int helpContext) override;
     QString SaveFileName(const QString& caption, const QString& folder, const QString& defaultName,
                          const QString& filter) override;
     QString OpenFileName(const QString& caption, const QString& folder, const QString& defaultName,

@@ -1,8 +1,12 @@
 #include "LogGrid.h"
 
+#include "DragData.h"
+
 #include <QComboBox>
+#include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSpinBox>
@@ -243,6 +247,8 @@ void TLogGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QTableView::mousePressEvent(event);
+    FDragArmed =
+        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
 }
 
 void TLogGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -258,5 +264,40 @@ void TLogGrid::mouseMoveEvent(QMouseEvent* event) {
         }
     }
     Q_EMIT HoverEnded();
+    // Inside the grid the mouse selects and edits as usual; a row leaves the grid only when the
+    // pointer does.
+    if (FDragArmed && event->buttons().testFlag(Qt::LeftButton) &&
+        !viewport()->rect().contains(event->position().toPoint())) {
+        FDragArmed = false;
+        if (currentIndex().isValid()) {
+            StartRowDrag(currentIndex().row());
+            return;
+        }
+    }
     QTableView::mouseMoveEvent(event);
+}
+
+void TLogGrid::mouseReleaseEvent(QMouseEvent* event) {
+    FDragArmed = false;
+    QTableView::mouseReleaseEvent(event);
+}
+
+std::unique_ptr<QMimeData> TLogGrid::RowMimeData(int row) const {
+    const QVariant id = model() && IdModelColumn >= 0
+                            ? model()->index(row, IdModelColumn).data(Qt::EditRole)
+                            : QVariant();
+    bool isNumber = false;
+    const qint64 value = id.toLongLong(&isNumber);
+    if (id.isNull() || !isNumber)
+        return std::make_unique<QMimeData>();
+    return LogRowDragData(objectName(), value);
+}
+
+void TLogGrid::StartRowDrag(int row) {
+    auto* drag = new QDrag(this); // Qt deletes it when the drag is over
+    drag->setMimeData(RowMimeData(row).release());
+    drag->exec(Qt::CopyAction);
+    // The drag took the button's release: the grid is not selecting any more.
+    stopAutoScroll();
+    setState(QAbstractItemView::NoState);
 }

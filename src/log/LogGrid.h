@@ -5,6 +5,9 @@
 #include <QTableView>
 
 #include <functional>
+#include <memory>
+
+class QMimeData;
 
 // The log window's grid: black with lime text, the ID column grey; pick lists, a check box and a
 // spin box as editors. What the user does with the mouse and keys arrives as signals, so the
@@ -30,6 +33,11 @@ public:
     void SetCheckColumn(int modelColumn);
     void SetSpinColumn(int modelColumn, int minimum, int maximum);
 
+    // The model column holding the row ID, which a row dragged out of the grid carries.
+    int IdModelColumn = -1;
+    // What a row dragged to a VFO box carries; empty when the row has no ID yet.
+    std::unique_ptr<QMimeData> RowMimeData(int row) const;
+
 Q_SIGNALS:
     // Double click, or Enter while no editor is open.
     void RowActivated();
@@ -43,8 +51,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void StartRowDrag(int row);
+
+    bool FDragArmed = false; // pressed on a row with the left button, not yet dragged
     QColor FIdBack{165, 165, 165};
     QList<int> FOrder;
 };

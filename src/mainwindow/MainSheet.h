@@ -25,6 +25,7 @@ class TPageController;
 class TSquelchController;
 class TTuningController;
 class TUpDown;
+class TVfoDropTarget;
 class TVfoPanelController;
 class TKeyPreview;
 
@@ -106,6 +107,8 @@ public:
     TTuningController* Tuning() const { return FTuning; }
     TSquelchController* Squelch() const { return FSquelch; }
     TPageController* Pages() const { return FPages; }
+    // Drops on the VFO boxes and the entry box, and drags out of the page's boxes.
+    TVfoDropTarget* VfoDrop() const { return FVfoDrop; }
 
     // Squelch settings and the first read of the receiver when the link opens, squelch saved when
     // it closes, the panel reset when it is gone.
@@ -123,4 +126,5 @@ private:
     TPageController* FPages = nullptr;
     TTuningController* FTuning = nullptr;
     TKeyPreview* FKeyPreview = nullptr;
+    TVfoDropTarget* FVfoDrop = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "MemoryGrid.h"
 
+#include "DragData.h"
 #include "FieldChecks.h"
+#include "NumberText.h"
 #include "TableModel.h"
 #include "TableView.h"
 #include "ValueTables.h"
@@ -336,14 +338,15 @@ void TMemoryGrid::SetShownFields(const QList<QPair<QString, int>>& fields) {
 }
 
 std::unique_ptr<QMimeData> TMemoryGrid::RowMimeData(int row) const {
-    auto mime = std::make_unique<QMimeData>();
     if (!FModel || !FModel->View().Active() || row < 0 || row >= FModel->rowCount())
-        return mime;
+        return std::make_unique<QMimeData>();
     const int mem = FModel->View().FieldIndex(u"MEM");
-    if (mem >= 0)
-        mime->setData(QString::fromLatin1(kChannelMimeType),
-                      FModel->View().ValueAt(row, mem).toString().toUtf8());
-    return mime;
+    const auto channel =
+        mem >= 0 ? ParseInteger(FModel->View().ValueAt(row, mem).toString()) : std::nullopt;
+    if (!channel)
+        return std::make_unique<QMimeData>();
+    return MemoryRowDragData(objectName(), CurrentBank ? CurrentBank() : -1,
+                             static_cast<int>(*channel));
 }
 
 void TMemoryGrid::ArrangeColumns() {

@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <QTableView>
 
+#include <functional>
 #include <memory>
 
 class QMimeData;
@@ -22,7 +23,6 @@ class TMemoryGrid : public QTableView {
 
 public:
     static constexpr int kGridColumnCount = 18;
-    static constexpr const char* kChannelMimeType = "application/x-kovela-memory-channel";
 
     explicit TMemoryGrid(QWidget* parent = nullptr);
     ~TMemoryGrid() override;
@@ -67,7 +67,10 @@ public:
     // Only these fields show, with these widths (0: as the grid has it); empty shows all.
     void SetShownFields(const QList<QPair<QString, int>>& fields);
 
-    // What a row dragged out of the grid carries: its MEM text.
+    // The bank the rows belong to, for what a dragged row carries; -1 while nobody says.
+    std::function<int()> CurrentBank;
+    // What a row dragged out of the grid carries: the bank and its MEM, so a drop finds the
+    // channel however the view moves meanwhile.
     std::unique_ptr<QMimeData> RowMimeData(int row) const;
 
 Q_SIGNALS:

@@ -3,7 +3,6 @@
 #include "DragData.h"
 
 #include <QComboBox>
-#include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -128,7 +127,7 @@ private:
 } // namespace
 
 TLogGrid::TLogGrid(QWidget* parent)
-    : QTableView(parent) {
+    : TRowDragTableView(parent) {
     setObjectName(u"dxDBGrid1"_s);
     setToolTip(u"Dbl Click/Enter in ID column.  Drag to VFOs.  Right click menu.  [Ctrl-Shift] "
                u"Show Notes in Hint"_s);
@@ -246,9 +245,7 @@ void TLogGrid::mousePressEvent(QMouseEvent* event) {
         Q_EMIT PopupRequested(event->globalPosition().toPoint());
         return;
     }
-    QTableView::mousePressEvent(event);
-    FDragArmed =
-        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    TRowDragTableView::mousePressEvent(event);
 }
 
 void TLogGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -264,22 +261,7 @@ void TLogGrid::mouseMoveEvent(QMouseEvent* event) {
         }
     }
     Q_EMIT HoverEnded();
-    // Inside the grid the mouse selects and edits as usual; a row leaves the grid only when the
-    // pointer does.
-    if (FDragArmed && event->buttons().testFlag(Qt::LeftButton) &&
-        !viewport()->rect().contains(event->position().toPoint())) {
-        FDragArmed = false;
-        if (currentIndex().isValid()) {
-            StartRowDrag(currentIndex().row());
-            return;
-        }
-    }
-    QTableView::mouseMoveEvent(event);
-}
-
-void TLogGrid::mouseReleaseEvent(QMouseEvent* event) {
-    FDragArmed = false;
-    QTableView::mouseReleaseEvent(event);
+    TRowDragTableView::mouseMoveEvent(event);
 }
 
 std::unique_ptr<QMimeData> TLogGrid::RowMimeData(int row) const {
@@ -291,13 +273,4 @@ std::unique_ptr<QMimeData> TLogGrid::RowMimeData(int row) const {
     if (id.isNull() || !isNumber)
         return std::make_unique<QMimeData>();
     return LogRowDragData(objectName(), value);
-}
-
-void TLogGrid::StartRowDrag(int row) {
-    auto* drag = new QDrag(this); // Qt deletes it when the drag is over
-    drag->setMimeData(RowMimeData(row).release());
-    drag->exec(Qt::CopyAction);
-    // The drag took the button's release: the grid is not selecting any more.
-    stopAutoScroll();
-    setState(QAbstractItemView::NoState);
 }

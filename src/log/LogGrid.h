@@ -1,8 +1,9 @@
 #pragma once
 
+#include "RowDragTableView.h"
+
 #include <QColor>
 #include <QStringList>
-#include <QTableView>
 
 #include <functional>
 #include <memory>
@@ -12,7 +13,7 @@ class QMimeData;
 // The log window's grid: black with lime text, the ID column grey; pick lists, a check box and a
 // spin box as editors. What the user does with the mouse and keys arrives as signals, so the
 // window decides what follows.
-class TLogGrid : public QTableView {
+class TLogGrid : public TRowDragTableView {
     Q_OBJECT
 
 public:
@@ -36,7 +37,7 @@ public:
     // The model column holding the row ID, which a row dragged out of the grid carries.
     int IdModelColumn = -1;
     // What a row dragged to a VFO box carries; empty when the row has no ID yet.
-    std::unique_ptr<QMimeData> RowMimeData(int row) const;
+    std::unique_ptr<QMimeData> RowMimeData(int row) const override;
 
 Q_SIGNALS:
     // Double click, or Enter while no editor is open.
@@ -51,12 +52,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void StartRowDrag(int row);
-
-    bool FDragArmed = false; // pressed on a row with the left button, not yet dragged
     QColor FIdBack{165, 165, 165};
     QList<int> FOrder;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowDragTableView.h"
 #include "TableModel.h"
 
 #include <QColor>
@@ -8,7 +9,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QStringView>
-#include <QTableView>
 
 #include <functional>
 #include <memory>
@@ -18,7 +18,7 @@ class QMimeData;
 // The editable grid of the memory window. The model keeps the table's field order; the grid
 // shows its own column order, which survives the view being reopened. What a double click or a
 // key means is the window's business: the grid only says it happened.
-class TMemoryGrid : public QTableView {
+class TMemoryGrid : public TRowDragTableView {
     Q_OBJECT
 
 public:
@@ -71,7 +71,7 @@ public:
     std::function<int()> CurrentBank;
     // What a row dragged out of the grid carries: the bank and its MEM, so a drop finds the
     // channel however the view moves meanwhile.
-    std::unique_ptr<QMimeData> RowMimeData(int row) const;
+    std::unique_ptr<QMimeData> RowMimeData(int row) const override;
 
 Q_SIGNALS:
     void TuneRequested();
@@ -84,9 +84,6 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -97,10 +94,8 @@ private:
     QColor FText;
     QColor FTitleHighlight;
     int FHighlightColumn = -1;
-    bool FDragArmed = false; // pressed on a row with the left button, not yet dragged
     QList<QPair<QString, int>> FShownFields;
 
     void ArrangeColumns();
     void OnTitleClicked(int field);
-    void StartRowDrag(int row);
 };

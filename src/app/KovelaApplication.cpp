@@ -41,6 +41,7 @@
 #include "SimTransports.h"
 #include "SpectrumController.h"
 #include "SplashForm.h"
+#include "VfoDropTarget.h"
 #include "VfoPanelController.h"
 #include "VfoSearch.h"
 #include "VolumeController.h"
@@ -198,6 +199,21 @@ bool TKovelaApplication::Start(const TStartOptions& options) {
         std::make_unique<TSignalMonitorController>(*FMainForm, *FDataModule, closeLogWindow);
     connect(FSearchScan->RunControls(), &TRunControls::FlagsReset, FSignalMonitor.get(),
             &TSignalMonitorController::StopRunningMonitor);
+    // Rows dragged onto the VFO boxes come from windows the main window cannot see.
+    TVfoDropTarget* drops = FMainForm->MainSheet()->VfoDrop();
+    drops->Rows.MemoryRow = [this](int bank, int channel) {
+        return FMemForm->DropRow(bank, channel);
+    };
+    drops->Rows.LogRow = [this](qint64 id) -> std::optional<TDropRow> {
+        const TFormLog* log = FLogWindow->FormLog();
+        return log ? log->DropRow(id) : std::nullopt;
+    };
+    connect(FLogWindow, &TLogWindowController::FormLogCreated, this, [drops](TFormLog* log) {
+        connect(log, &TFormLog::RowDropRequested, drops, [drops, log](QChar letter) {
+            if (const auto id = log->CurrentId())
+                drops->DropLogRow(letter, *id);
+        });
+    });
     // Search hits logged into the log window's table while one is open.
     FSearchScan->HitKeeper()->SetAutoLogTarget({
         [this] { return FLogWindow->FormLog() != nullptr; },

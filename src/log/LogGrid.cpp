@@ -1,10 +1,12 @@
 #include "LogGrid.h"
 
+#include "DragData.h"
 #include "Hints.h"
 
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSpinBox>
@@ -126,7 +128,7 @@ private:
 } // namespace
 
 TLogGrid::TLogGrid(QWidget* parent)
-    : QTableView(parent) {
+    : TRowDragTableView(parent) {
     setObjectName(u"dxDBGrid1"_s);
     SetHint(this, u"|Dbl Click/Enter in ID column.  Drag to VFOs.  Right click menu.  [Ctrl-Shift] "
                   u"Show Notes in Hint"_s);
@@ -244,7 +246,7 @@ void TLogGrid::mousePressEvent(QMouseEvent* event) {
         Q_EMIT PopupRequested(event->globalPosition().toPoint());
         return;
     }
-    QTableView::mousePressEvent(event);
+    TRowDragTableView::mousePressEvent(event);
 }
 
 void TLogGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -260,5 +262,16 @@ void TLogGrid::mouseMoveEvent(QMouseEvent* event) {
         }
     }
     Q_EMIT HoverEnded();
-    QTableView::mouseMoveEvent(event);
+    TRowDragTableView::mouseMoveEvent(event);
+}
+
+std::unique_ptr<QMimeData> TLogGrid::RowMimeData(int row) const {
+    const QVariant id = model() && IdModelColumn >= 0
+                            ? model()->index(row, IdModelColumn).data(Qt::EditRole)
+                            : QVariant();
+    bool isNumber = false;
+    const qint64 value = id.toLongLong(&isNumber);
+    if (id.isNull() || !isNumber)
+        return std::make_unique<QMimeData>();
+    return LogRowDragData(objectName(), value);
 }

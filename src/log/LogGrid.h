@@ -1,15 +1,19 @@
 #pragma once
 
+#include "RowDragTableView.h"
+
 #include <QColor>
 #include <QStringList>
-#include <QTableView>
 
 #include <functional>
+#include <memory>
+
+class QMimeData;
 
 // The log window's grid: black with lime text, the ID column grey; pick lists, a check box and a
 // spin box as editors. What the user does with the mouse and keys arrives as signals, so the
 // window decides what follows.
-class TLogGrid : public QTableView {
+class TLogGrid : public TRowDragTableView {
     Q_OBJECT
 
 public:
@@ -29,6 +33,11 @@ public:
     void SetPickListSource(int modelColumn, std::function<QStringList()> items);
     void SetCheckColumn(int modelColumn);
     void SetSpinColumn(int modelColumn, int minimum, int maximum);
+
+    // The model column holding the row ID, which a row dragged out of the grid carries.
+    int IdModelColumn = -1;
+    // What a row dragged to a VFO box carries; empty when the row has no ID yet.
+    std::unique_ptr<QMimeData> RowMimeData(int row) const override;
 
 Q_SIGNALS:
     // Double click, or Enter while no editor is open.

@@ -431,6 +431,7 @@ void TFormLog::BuildToolBar() {
 void TFormLog::BuildGrid() {
     FGrid = new TLogGrid(this);
     FGrid->setModel(FModel);
+    FGrid->IdModelColumn = MId;
     setCentralWidget(FGrid);
     FGrid->SetPickList(MMode, ListOf(kModes));
     FGrid->SetPickList(MBW, ListOf(kBandwidths));
@@ -932,6 +933,32 @@ void TFormLog::DeleteRows() {
         ShowError(FQLog->LastError());
     FEngine->Flush();
     ShowLogStatus();
+}
+
+std::optional<qint64> TFormLog::CurrentId() const {
+    if (!FQLog->Active() || FQLog->RecNo() < 0)
+        return std::nullopt;
+    const QVariant id = FQLog->Value(u"ID");
+    bool isNumber = false;
+    const qint64 value = id.toLongLong(&isNumber);
+    return !id.isNull() && isNumber ? std::optional<qint64>(value) : std::nullopt;
+}
+
+std::optional<TDropRow> TFormLog::DropRow(qint64 id) const {
+    if (CurrentId() != id)
+        return std::nullopt;
+    TDropRow row;
+    if (const QVariant freq = FQLog->Value(u"Freq"); !freq.isNull())
+        row.FreqMHz = freq.toDouble();
+    if (const QVariant squelch = FQLog->Value(u"Squelch"); !squelch.isNull())
+        row.Squelch = squelch.toInt();
+    // Mode, bandwidth and antenna: the first three settings a drop sends.
+    row.Settings[0] = FQLog->Value(u"Mode").toString();
+    row.Settings[1] = FQLog->Value(u"BW").toString();
+    row.Settings[2] = FQLog->Value(u"Ant").toString();
+    row.StepAdjust = FQLog->Value(u"Stadj").toBool();
+    row.Step = FQLog->Value(u"Step").toString();
+    return row;
 }
 
 void TFormLog::GridActivated() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogTable.h"
+#include "VfoDropSequence.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -78,6 +80,11 @@ public:
     QStringList RecentFiles() const { return FRecentFiles; }
 
     TTableView& QLog() const { return *FQLog; }
+    // The current row's ID; nullopt when there is no row or it has no ID yet.
+    std::optional<qint64> CurrentId() const;
+    // The current row, when its ID is `id`, as a drop on a VFO box uses it: a drag starts from
+    // the current row, and a row that is no longer current is not what was dragged.
+    std::optional<TDropRow> DropRow(qint64 id) const;
     TTableEngine& Engine() const { return *FEngine; }
     TLogGrid* Grid() const { return FGrid; }
     // The sort column and its direction as the header shows them.

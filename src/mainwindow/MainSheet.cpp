@@ -8,6 +8,7 @@
 #include "SquelchController.h"
 #include "TuningController.h"
 #include "UpDown.h"
+#include "VfoDropTarget.h"
 #include "VfoPanelController.h"
 #include "VolumeController.h"
 
@@ -412,6 +413,7 @@ TMainSheet::TMainSheet(QTabWidget* pages, TAR5000* driver, TRunFlags& runFlags,
     FVolume = new TVolumeController(FWidgets, FContext, this);
     FTuning = new TTuningController(FWidgets, FContext, FVfoPanel, FSquelch, FPages, this);
     FKeyPreview = new TKeyPreview(pages->window(), FTuning, this);
+    FVfoDrop = new TVfoDropTarget(FWidgets, FContext, *FVfoPanel, *FSquelch, this);
 
     connect(FSquelch, &TSquelchController::BoxClickRequested, FVfoPanel,
             &TVfoPanelController::ClickBox);

@@ -25,6 +25,7 @@ class TPageController;
 class TSquelchController;
 class TTuningController;
 class TUpDown;
+class TVfoDropTarget;
 class TVfoPanelController;
 class TVolumeController;
 class TKeyPreview;
@@ -108,6 +109,8 @@ public:
     TSquelchController* Squelch() const { return FSquelch; }
     TPageController* Pages() const { return FPages; }
     TVolumeController* Volume() const { return FVolume; }
+    // Drops on the VFO boxes and the entry box, and drags out of the page's boxes.
+    TVfoDropTarget* VfoDrop() const { return FVfoDrop; }
 
     // Squelch settings and the first read of the receiver when the link opens, squelch saved when
     // it closes, the panel reset when it is gone.
@@ -126,4 +129,5 @@ private:
     TVolumeController* FVolume = nullptr;
     TTuningController* FTuning = nullptr;
     TKeyPreview* FKeyPreview = nullptr;
+    TVfoDropTarget* FVfoDrop = nullptr;
 };

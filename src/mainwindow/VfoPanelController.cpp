@@ -75,6 +75,10 @@ QString FormatFrequencyText(double mhz) {
     return text;
 }
 
+QChar RecordVfoLetter(const TRxDat& rec) {
+    return IsVfoRecord(rec) ? RecordLetter(rec) : QChar();
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TVfoDataUnhooked::TVfoDataUnhooked(TVfoPanelController& panel)

@@ -13,6 +13,8 @@ class TSquelchController;
 // The text of a frequency box: six decimals, no leading zeros, and two spaces in front for every
 // character the number is short of 11, so that proportional digits still line up.
 QString FormatFrequencyText(double mhz);
+// The VFO letter of a record read from a VFO ("VA".."VE"), a null letter for any other record.
+QChar RecordVfoLetter(const TRxDat& rec);
 
 // The VFO panel: the five VFO boxes, the memory boxes, the frequency entry and every selector.
 // It owns which box is current, shows what the receiver reports (OnVfoData), and turns the

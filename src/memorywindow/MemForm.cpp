@@ -136,6 +136,9 @@ TMemForm::~TMemForm() {
 void TMemForm::BuildGrid() {
     FGrid = new TMemoryGrid(this);
     FGrid->SetTableModel(&FData.DataSource1());
+    FGrid->CurrentBank = [this] {
+        return FData.CurrentBank();
+    };
     FGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     setCentralWidget(FGrid);
     connect(FGrid, &TMemoryGrid::TuneRequested, this, &TMemForm::TuneToRow);
@@ -640,6 +643,25 @@ bool TMemForm::LocateChannel(int channel) {
     if (channel < 0 || channel >= kBankRows)
         return false;
     return FData.LocateMemory(FormatMemNumber(channel)) == TLocateResult::Found;
+}
+
+std::optional<TDropRow> TMemForm::DropRow(int bank, int channel) {
+    if ((bank >= 0 && bank != FData.CurrentBank()) || !LocateChannel(channel))
+        return std::nullopt;
+    // The row's settings in the order a drop sends them.
+    static constexpr std::array<const char16_t*, kRowSettingSelectors.size()> kFields = {
+        u"MODE", u"BW", u"ANT", u"ATN", u"SSTEP", u"AGC", u"LP", u"HP", u"DM"};
+    const TTableView& view = FData.MemQuery1();
+    TDropRow row;
+    if (const QVariant freq = view.Value(u"FREQ"); !freq.isNull())
+        row.FreqMHz = freq.toDouble();
+    if (const QVariant squelch = view.Value(u"SQUELCH"); !squelch.isNull())
+        row.Squelch = squelch.toInt();
+    for (std::size_t i = 0; i < kFields.size(); ++i)
+        row.Settings[i] = view.Value(QStringView(kFields[i])).toString();
+    row.StepAdjust = view.Value(u"STADJ").toBool();
+    row.Step = view.Value(u"STEP").toString();
+    return row;
 }
 
 bool TMemForm::GoToChannel(int channel) {

@@ -2,6 +2,7 @@
 
 #include "Records.h"
 #include "TableView.h"
+#include "VfoDropSequence.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -76,6 +77,9 @@ public:
     bool LocateChannel(int channel);
     // The same, and the grid shows that row to the user.
     bool GoToChannel(int channel);
+    // A channel's row as a drop on a VFO box uses it; nullopt when the view does not hold it,
+    // or `bank` (-1 for any) is not the bank the view shows.
+    std::optional<TDropRow> DropRow(int bank, int channel);
     // "Current Mem": the channel the panel shows, 000 while it shows none.
     void GoToCurrentMemory();
     void QuickJump();

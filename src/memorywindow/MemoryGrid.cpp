@@ -1,12 +1,13 @@
 #include "MemoryGrid.h"
 
+#include "DragData.h"
 #include "FieldChecks.h"
+#include "NumberText.h"
 #include "TableModel.h"
 #include "TableView.h"
 #include "ValueTables.h"
 
 #include <QComboBox>
-#include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -174,7 +175,7 @@ private:
 } // namespace
 
 TMemoryGrid::TMemoryGrid(QWidget* parent)
-    : QTableView(parent) {
+    : TRowDragTableView(parent) {
     setObjectName(u"DBGrid1"_s);
     setHorizontalHeader(new TGridHeader(*this));
     setItemDelegate(new TGridDelegate(*this));
@@ -336,14 +337,15 @@ void TMemoryGrid::SetShownFields(const QList<QPair<QString, int>>& fields) {
 }
 
 std::unique_ptr<QMimeData> TMemoryGrid::RowMimeData(int row) const {
-    auto mime = std::make_unique<QMimeData>();
     if (!FModel || !FModel->View().Active() || row < 0 || row >= FModel->rowCount())
-        return mime;
+        return std::make_unique<QMimeData>();
     const int mem = FModel->View().FieldIndex(u"MEM");
-    if (mem >= 0)
-        mime->setData(QString::fromLatin1(kChannelMimeType),
-                      FModel->View().ValueAt(row, mem).toString().toUtf8());
-    return mime;
+    const auto channel =
+        mem >= 0 ? ParseInteger(FModel->View().ValueAt(row, mem).toString()) : std::nullopt;
+    if (!channel)
+        return std::make_unique<QMimeData>();
+    return MemoryRowDragData(objectName(), CurrentBank ? CurrentBank() : -1,
+                             static_cast<int>(*channel));
 }
 
 void TMemoryGrid::ArrangeColumns() {
@@ -431,31 +433,6 @@ void TMemoryGrid::keyReleaseEvent(QKeyEvent* event) {
     }
 }
 
-void TMemoryGrid::mousePressEvent(QMouseEvent* event) {
-    QTableView::mousePressEvent(event);
-    FDragArmed =
-        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
-}
-
-void TMemoryGrid::mouseMoveEvent(QMouseEvent* event) {
-    // Inside the grid the mouse selects as usual; a row leaves the grid only when the pointer
-    // does.
-    if (FDragArmed && event->buttons().testFlag(Qt::LeftButton) &&
-        !viewport()->rect().contains(event->position().toPoint())) {
-        FDragArmed = false;
-        if (currentIndex().isValid()) {
-            StartRowDrag(currentIndex().row());
-            return;
-        }
-    }
-    QTableView::mouseMoveEvent(event);
-}
-
-void TMemoryGrid::mouseReleaseEvent(QMouseEvent* event) {
-    FDragArmed = false;
-    QTableView::mouseReleaseEvent(event);
-}
-
 void TMemoryGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const bool onRow =
         event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
@@ -463,13 +440,4 @@ void TMemoryGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     if (onRow)
         Q_EMIT TuneRequested();
-}
-
-void TMemoryGrid::StartRowDrag(int row) {
-    auto* drag = new QDrag(this); // Qt deletes it when the drag is over
-    drag->setMimeData(RowMimeData(row).release());
-    drag->exec(Qt::CopyAction);
-    // The drag took the button's release: the grid is not selecting any more.
-    stopAutoScroll();
-    setState(QAbstractItemView::NoState);
 }

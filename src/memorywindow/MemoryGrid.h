@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowDragTableView.h"
 #include "TableModel.h"
 
 #include <QColor>
@@ -8,8 +9,8 @@
 #include <QPointer>
 #include <QStringList>
 #include <QStringView>
-#include <QTableView>
 
+#include <functional>
 #include <memory>
 
 class QMimeData;
@@ -17,12 +18,11 @@ class QMimeData;
 // The editable grid of the memory window. The model keeps the table's field order; the grid
 // shows its own column order, which survives the view being reopened. What a double click or a
 // key means is the window's business: the grid only says it happened.
-class TMemoryGrid : public QTableView {
+class TMemoryGrid : public TRowDragTableView {
     Q_OBJECT
 
 public:
     static constexpr int kGridColumnCount = 18;
-    static constexpr const char* kChannelMimeType = "application/x-kovela-memory-channel";
 
     explicit TMemoryGrid(QWidget* parent = nullptr);
     ~TMemoryGrid() override;
@@ -69,8 +69,11 @@ public:
     // Only these fields show, with these widths (0: as the grid has it); empty shows all.
     void SetShownFields(const QList<QPair<QString, int>>& fields);
 
-    // What a row dragged out of the grid carries: its MEM text.
-    std::unique_ptr<QMimeData> RowMimeData(int row) const;
+    // The bank the rows belong to, for what a dragged row carries; -1 while nobody says.
+    std::function<int()> CurrentBank;
+    // What a row dragged out of the grid carries: the bank and its MEM, so a drop finds the
+    // channel however the view moves meanwhile.
+    std::unique_ptr<QMimeData> RowMimeData(int row) const override;
 
 Q_SIGNALS:
     void TuneRequested();
@@ -83,9 +86,6 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -96,10 +96,8 @@ private:
     QColor FText;
     QColor FTitleHighlight;
     int FHighlightColumn = -1;
-    bool FDragArmed = false; // pressed on a row with the left button, not yet dragged
     QList<QPair<QString, int>> FShownFields;
 
     void ArrangeColumns();
     void OnTitleClicked(int field);
-    void StartRowDrag(int row);
 };

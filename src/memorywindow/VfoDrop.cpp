@@ -2,6 +2,7 @@
 
 #include "AR5000.h"
 #include "DataUnit1.h"
+#include "DragData.h"
 #include "HelpContext.h"
 #include "Main.h"
 #include "MainSheet.h"
@@ -121,8 +122,11 @@ TVfoDrop::TVfoDrop(TMemForm& form, QObject* parent)
     FForm.Grid()->viewport()->installEventFilter(this);
 }
 
-const QLineEdit* TVfoDrop::DraggedBox(const QDropEvent* event) {
-    return qobject_cast<const QLineEdit*>(event->source());
+const QLineEdit* TVfoDrop::DraggedBox(const QDropEvent* event) const {
+    const TDragPayload payload = ReadDragData(event->mimeData());
+    if (payload.Kind != TDragKind::FrequencyBox)
+        return nullptr;
+    return FForm.Main().findChild<QLineEdit*>(payload.Origin);
 }
 
 void TVfoDrop::FollowMouse(const QPoint& pos) {

@@ -44,8 +44,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The box being dragged from this program, or null for anything else.
-    static const QLineEdit* DraggedBox(const QDropEvent* event);
+    // The frequency box being dragged from this program, or null for anything else (a memory
+    // row dragged from MemEdit included: its text is a channel, not a frequency).
+    const QLineEdit* DraggedBox(const QDropEvent* event) const;
     void FollowMouse(const QPoint& pos);
     void StorePanelSettings(TTableView& view) const;
     void StoreSearchSettings(TTableView& view) const;

@@ -1,6 +1,7 @@
 #include "SearchPage.h"
 
 #include "AR5000.h"
+#include "DragData.h"
 #include "Main.h"
 #include "MainSheet.h"
 #include "PageController.h"
@@ -553,12 +554,9 @@ bool TSearchPageController::eventFilter(QObject* watched, QEvent* event) {
         FContext.State().DragInProgress)
         return false;
     HitDragStarted();
-    // The memory grid takes a frequency box dragged from this program as the channel's new
-    // frequency.
+    // The memory grid takes it as the channel's new frequency, a VFO box as its own.
     auto* drag = new QDrag(box);
-    auto* mime = new QMimeData;
-    mime->setText(box->text().trimmed());
-    drag->setMimeData(mime);
+    drag->setMimeData(FrequencyBoxDragData(box->objectName()).release());
     drag->exec(Qt::CopyAction);
     HitDragEnded();
     return true;

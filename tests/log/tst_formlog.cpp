@@ -4,6 +4,8 @@
 #include "mainwindow/PanelFixture.h"
 
 #include "CategoryTable.h"
+#include "CommandText.h"
+#include "DragData.h"
 #include "IniFile.h"
 #include "LogGrid.h"
 #include "LogTable.h"
@@ -13,6 +15,7 @@
 #include "TableEngine.h"
 #include "TableView.h"
 #include "UnitLog.h"
+#include "VfoDropTarget.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,6 +23,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QTimer>
@@ -88,6 +92,7 @@ private Q_SLOTS:
     void recentFilesOpenAndForgetMissingFiles();
     void addEntryFromTheReceiver();
     void addEntryForHitsSkipsKnownFrequencies();
+    void rowsGoToAVfoByDragOrDoubleClick();
     void headerClicksSortWithGlyphs();
     void findCurrentFiltersAndShowAllClears();
     void blockCategoryChangeOnAFilteredView();
@@ -233,6 +238,50 @@ void TestFormLog::addEntryForHitsSkipsKnownFrequencies() {
     QVERIFY(form.QLog().Open());
     f.AddHit(u"440"_s);
     QCOMPARE(f.Panel->Messages.last(), u"Dataset is read only.  Try sorting by ID."_s);
+}
+
+void TestFormLog::rowsGoToAVfoByDragOrDoubleClick() {
+    TFormLogFixture f;
+    QVERIFY(f.Panel->Open());
+    TFormLog& form = f.Make();
+    QVERIFY(f.New(u"Drops"_s));
+    f.AddHit(u"145.500000"_s);
+    f.AddHit(u"430.0"_s);
+    TTableView& log = form.QLog();
+    log.First();
+    const auto id = form.CurrentId();
+    QVERIFY(id);
+
+    // A dragged row carries its ID, and the row is read back only while it is still current.
+    const TDragPayload payload = ReadDragData(form.Grid()->RowMimeData(log.RecNo()).get());
+    QCOMPARE(payload.Kind, TDragKind::LogRow);
+    QCOMPARE(payload.Origin, u"dxDBGrid1"_s);
+    QCOMPARE(payload.LogId, *id);
+    const auto row = form.DropRow(*id);
+    QVERIFY(row);
+    QCOMPARE(row->FreqMHz, std::optional<double>(log.Value(u"Freq").toDouble()));
+    QCOMPARE(row->Squelch, std::optional<int>(40));
+    QCOMPARE(row->Settings[0], std::optional<QString>(u"FM"_s));
+    QCOMPARE(row->Settings[1], std::optional<QString>(u"15"_s));
+    QCOMPARE(row->Settings[2], std::optional<QString>(u"1"_s));
+    QCOMPARE(row->Step, u"12.5"_s);
+    QVERIFY(!form.DropRow(*id + 1000));
+
+    // The double click in the ID column drops the current row on the current VFO, as the
+    // application wires it.
+    TVfoDropTarget& drops = *f.Panel->Sheet().VfoDrop();
+    drops.Rows.LogRow = [&form](qint64 wanted) {
+        return form.DropRow(wanted);
+    };
+    connect(&form, &TFormLog::RowDropRequested, &drops,
+            [&drops, &form](QChar letter) { drops.DropLogRow(letter, *form.CurrentId()); });
+    f.Panel->Receiver.ClearReceivedLines();
+    form.Grid()->setCurrentIndex(form.Grid()->model()->index(log.RecNo(), 0));
+    QTest::keyClick(form.Grid(), Qt::Key_Return);
+    const QString frequency = CommandText::Frequency(u'A', *row->FreqMHz, false);
+    QTRY_VERIFY(f.Panel->Sent().contains(frequency));
+    QTRY_VERIFY(!f.Panel->State().DragInProgress);
+    QCOMPARE(f.Panel->Find<QLineEdit>(u"SquelchEditA"_s)->text(), u"40"_s);
 }
 
 void TestFormLog::headerClicksSortWithGlyphs() {

@@ -3,6 +3,7 @@
 #include "memorywindow/MemFormFixture.h"
 
 #include "DataUnit1.h"
+#include "DragData.h"
 #include "IniFile.h"
 #include "MemForm.h"
 #include "MemFormLink.h"
@@ -12,14 +13,17 @@
 #include "SquelchController.h"
 #include "TransferDialogs.h"
 #include "VfoDrop.h"
+#include "VfoDropTarget.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -466,6 +470,58 @@ private Q_SLOTS:
         const TRxDat held = f.Panel.Receiver.Memory(0, 50);
         QCOMPARE(held.Freq, mhz);
         QCOMPARE(held.Text.trimmed(), u"TOWER"_s);
+    }
+
+    // The other way: a row dragged from the grid onto a VFO box programs that VFO from the row.
+    void rowDroppedOnAVfo() {
+        TMemFormFixture f;
+        QVERIFY(f.Panel.Open());
+        QVERIFY(f.Sql(u"UPDATE MemoryBank0.dbf SET FREQ = 118.1, MODE = 'AM', SQUELCH = NULL "
+                      u"WHERE MEM = '012'"_s));
+        TVfoDropTarget& drops = *f.Panel.Sheet().VfoDrop();
+        drops.Rows.MemoryRow = [&f](int bank, int channel) {
+            return f.Form->DropRow(bank, channel);
+        };
+        // A row of the other bank is not what the view shows.
+        QVERIFY(!f.Form->DropRow(1, 12));
+        const auto row = f.Form->DropRow(0, 12);
+        QVERIFY(row);
+        QCOMPARE(row->FreqMHz, std::optional<double>(118.1));
+        QVERIFY(!row->Squelch);
+        QCOMPARE(row->Settings[0], std::optional<QString>(u"AM"_s));
+
+        f.Panel.Receiver.ClearReceivedLines();
+        const auto mime = MemoryRowDragData(u"DBGrid1"_s, 0, 12);
+        QLineEdit* boxC = f.Panel.Edit(u"EditVcoC"_s);
+        QDragEnterEvent enter(boxC->rect().center(), Qt::CopyAction, mime.get(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(boxC, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(boxC->rect().center()), Qt::CopyAction, mime.get(), Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(boxC, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_VERIFY(!f.Panel.State().DragInProgress);
+        const QStringList sent = f.Panel.SentSettled();
+        const qsizetype frequency = sent.indexOf(u"VC0118100000"_s);
+        QVERIFY(frequency > 0);
+        QVERIFY(sent.indexOf(u"MD1"_s) > frequency);
+        QVERIFY(sent.indexOf(u"RQ255"_s) > sent.indexOf(u"MD1"_s));
+        QCOMPARE(boxC->text(), u"  118.100000"_s);
+        QCOMPARE(f.Panel.Edit(u"SquelchEditC"_s)->text(), u"255"_s);
+
+        // Dragged back onto the grid, a memory row is no frequency box: the grid refuses it.
+        QWidget* grid = f.Form->Grid()->viewport();
+        const auto memEdit = MemoryRowDragData(u"MemEdit"_s, -1, 12);
+        QDragEnterEvent refused(grid->rect().center(), Qt::CopyAction, memEdit.get(),
+                                Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid, &refused);
+        QVERIFY(!refused.isAccepted());
+        const auto box = FrequencyBoxDragData(u"EditVcoA"_s);
+        QDragEnterEvent taken(grid->rect().center(), Qt::CopyAction, box.get(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(grid, &taken);
+        QVERIFY(taken.isAccepted());
     }
 
     void refreshFromTheGridMenu() {

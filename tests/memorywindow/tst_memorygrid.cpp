@@ -1,6 +1,7 @@
 #include "memory/MemoryFixture.h"
 
 #include "DataUnit1.h"
+#include "DragData.h"
 #include "MemoryGrid.h"
 #include "MemorySql.h"
 #include "TransferDialogs.h"
@@ -457,8 +458,14 @@ void TestMemoryGrid::multiSelect() {
 void TestMemoryGrid::dragCarriesMem() {
     TGridFixture f;
     QVERIFY(f.Open());
-    const std::unique_ptr<QMimeData> data = f.Grid.RowMimeData(42);
-    QCOMPARE(data->data(QString::fromLatin1(TMemoryGrid::kChannelMimeType)), "042");
+    f.Grid.CurrentBank = [] {
+        return 1;
+    };
+    const TDragPayload payload = ReadDragData(f.Grid.RowMimeData(42).get());
+    QCOMPARE(payload.Kind, TDragKind::MemoryRow);
+    QCOMPARE(payload.Origin, u"DBGrid1"_s);
+    QCOMPARE(payload.Bank, 1);
+    QCOMPARE(payload.Channel, 42);
 }
 
 void TestMemoryGrid::cancelFormTexts() {

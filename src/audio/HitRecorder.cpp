@@ -272,6 +272,8 @@ void TAudioRecording::SetupRecordingClick() {
         else
             FForm.AddMessage(why);
     };
+    if (!FRecorder->Source().Available())
+        form.ShowNoSoundInput(NoInputDeviceText());
     form.exec();
     // However the dialog closed, the recorder is let go until recording needs it again.
     FRecorder->Program().Release();

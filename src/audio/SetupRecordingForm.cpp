@@ -62,6 +62,9 @@ TSetupRecordingForm::TSetupRecordingForm(TSettings& settings, bool recorderPrese
     Label1 = Named(new QLabel(u"Info"_s, GroupBox1), u"Label1"_s);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->installEventFilter(this);
+    NoSoundInputLabel = Named(new QLabel(GroupBox1), u"NoSoundInputLabel"_s);
+    NoSoundInputLabel->setWordWrap(true);
+    NoSoundInputLabel->hide();
     GroupBoxUseKv7WavRecorder =
         Named(new QGroupBox(u"Kv7WavRecorder"_s, this), u"GroupBoxUseKv7WavRecorder"_s);
     btnChooseFormat = Named(new QPushButton(u"Setup &Format"_s, GroupBoxUseKv7WavRecorder),
@@ -76,6 +79,7 @@ TSetupRecordingForm::TSetupRecordingForm(TSettings& settings, bool recorderPrese
     perHit->addWidget(cbSearchScanWavFilesByFreq);
     perHit->addWidget(Label1);
     mci->addLayout(perHit);
+    mci->addWidget(NoSoundInputLabel);
     (new QVBoxLayout(GroupBoxUseKv7WavRecorder))->addWidget(btnChooseFormat);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -140,4 +144,9 @@ void TSetupRecordingForm::BitBtnOKClick() {
     if (!written)
         Prompt().Error(windowTitle(), ini.ErrorText());
     accept();
+}
+
+void TSetupRecordingForm::ShowNoSoundInput(const QString& why) {
+    NoSoundInputLabel->setText(why);
+    NoSoundInputLabel->show();
 }

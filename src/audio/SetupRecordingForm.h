@@ -23,6 +23,8 @@ public:
 
     // "Setup &Format": the recorder program chooses its format.
     std::function<void()> ChooseFormat;
+    // Says, inside the built-in recording's group, why it cannot record on this computer.
+    void ShowNoSoundInput(const QString& why);
 
     QRadioButton* RadioButtonUseMCI;
     QRadioButton* RadioButtonUseKv7WavRecorder;
@@ -30,6 +32,7 @@ public:
     QCheckBox* CheckBoxWavFiles16Bit;
     QCheckBox* cbSearchScanWavFilesByFreq;
     QLabel* Label1;
+    QLabel* NoSoundInputLabel;
     QGroupBox* GroupBoxUseKv7WavRecorder;
     QPushButton* btnChooseFormat;
     QPushButton* BitBtnOK;

@@ -13,11 +13,15 @@
 #include "WavRecorder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -256,6 +260,34 @@ private Q_SLOTS:
         w.StopScanButton->click();
         QVERIFY(!audio->Recorder().WavFileOpen());
         QCOMPARE(QDir(SoundFolder()).entryList(QDir::Files), QStringList{name});
+    }
+
+    void recordingOptionsSayWhenThereIsNoSoundInput_data() {
+        QTest::addColumn<bool>("device");
+        QTest::newRow("no input") << false;
+        QTest::newRow("input") << true;
+    }
+    void recordingOptionsSayWhenThereIsNoSoundInput() {
+        QFETCH(bool, device);
+        THitRecordingFixture f(false);
+        f.Source->HasDevice = device;
+        QString shown;
+        bool visible = false;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            auto* label = dialog->findChild<QLabel*>(u"NoSoundInputLabel"_s);
+            visible = label && label->isVisibleTo(dialog);
+            shown = label ? label->text() : QString();
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        answer.start(10);
+        f.Form->findChild<QAction*>(u"SetupRecording"_s)->trigger();
+        QCOMPARE(visible, !device);
+        if (!device)
+            QCOMPARE(shown, NoInputDeviceText());
     }
 
     void fileMenuPlaysAndOpensFolders() {

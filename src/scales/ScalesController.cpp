@@ -69,8 +69,12 @@ TTuningScaleForm* TScalesController::Use1Click() {
     const TScale& scale = window->Scale();
     TAR5000& driver = *FMain.Driver();
     driver.SetFrequency(letter, scale.LowMHz);
-    for (std::size_t i = 0; i < kScaleSettingCount; ++i)
-        (driver.*kSelectors[kScaleSettings[i].Selector].Setter)(scale.Settings[i]);
+    // Copied before the driver is called, so nothing it sets off can change them under the loop.
+    const std::array<int, kScaleSettingCount> settings = scale.Settings;
+    for (std::size_t i = 0; i < kScaleSettingCount; ++i) {
+        const auto setter = kSelectors[kScaleSettings[i].Selector].Setter;
+        (driver.*setter)(settings[i]);
+    }
     driver.StepAdjustChecked = scale.StepOffset;
     driver.SetStep(scale.StepKHz);
 

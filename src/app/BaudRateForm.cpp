@@ -251,6 +251,35 @@ void TBaudRateForm::BuildControls() {
     optionsLayout->addWidget(cbSaveRestoreMainFormPosition, 2, 1);
     optionsLayout->setHorizontalSpacing(24);
 
+    auto* rigctlGroup = new QGroupBox(u"Hamlib Rig Control"_s, this);
+    rigctlGroup->setObjectName(u"RigctlGroup"_s);
+    CheckBoxRigctl = MakeCheckBox(
+        rigctlGroup, u"CheckBoxRigctl"_s, u"Answer Hamlib network clients while connected"_s,
+        u"Programs using Hamlib's network rig (rigctl -m 2) can read and set frequency, mode, "
+        u"VFO and squelch, and read the signal strength"_s);
+    edRigctlPort = MakePortEdit(rigctlGroup, u"edRigctlPort"_s);
+    EditRigctlListenAddress = new QLineEdit(rigctlGroup);
+    EditRigctlListenAddress->setObjectName(u"EditRigctlListenAddress"_s);
+    EditRigctlListenAddress->setPlaceholderText(u"every address"_s);
+    EditRigctlAllowedClients = new QLineEdit(rigctlGroup);
+    EditRigctlAllowedClients->setObjectName(u"EditRigctlAllowedClients"_s);
+    EditRigctlAllowedClients->setPlaceholderText(u"every client"_s);
+    EditRigctlAllowedClients->setToolTip(u"Client IP addresses, separated by commas"_s);
+    auto* rigctlLayout = new QGridLayout(rigctlGroup);
+    rigctlLayout->addWidget(CheckBoxRigctl, 0, 0, 1, 4);
+    rigctlLayout->addWidget(MakeLabel(rigctlGroup, u"lblRigctlPort"_s, u"Port"_s, edRigctlPort), 1,
+                            0);
+    rigctlLayout->addWidget(edRigctlPort, 1, 1, Qt::AlignLeft);
+    rigctlLayout->addWidget(MakeLabel(rigctlGroup, u"LabelRigctlListenAddress"_s, u"Listen on"_s,
+                                      EditRigctlListenAddress),
+                            1, 2);
+    rigctlLayout->addWidget(EditRigctlListenAddress, 1, 3);
+    rigctlLayout->addWidget(MakeLabel(rigctlGroup, u"LabelRigctlAllowedClients"_s,
+                                      u"Allowed clients"_s, EditRigctlAllowedClients),
+                            2, 0, 1, 2);
+    rigctlLayout->addWidget(EditRigctlAllowedClients, 2, 2, 1, 2);
+    rigctlLayout->setColumnStretch(3, 1);
+
     auto* setButton = new QPushButton(u"Set"_s, this);
     setButton->setObjectName(u"SetButton"_s);
     setButton->setDefault(true);
@@ -275,6 +304,7 @@ void TBaudRateForm::BuildControls() {
     content->addWidget(BankSwitchDisabledCheckBox);
     content->addWidget(netGroup);
     content->addWidget(optionsGroup);
+    content->addWidget(rigctlGroup);
     content->addSpacing(6);
     content->addLayout(buttonRow);
     auto* outer = new QVBoxLayout(this);
@@ -307,6 +337,10 @@ void TBaudRateForm::BuildControls() {
                         CheckBoxAlwaysOnTop,
                         cbAutoconnect,
                         cbSaveRestoreMainFormPosition,
+                        CheckBoxRigctl,
+                        edRigctlPort,
+                        EditRigctlListenAddress,
+                        EditRigctlAllowedClients,
                         setButton,
                         cancelButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
@@ -346,6 +380,10 @@ void TBaudRateForm::LoadControls() {
     CheckBoxAlwaysOnTop->setChecked(FSettings.AlwaysOnTop);
     cbAutoconnect->setChecked(FSettings.AutoConnect);
     cbSaveRestoreMainFormPosition->setChecked(FSettings.SaveRestoreMainFormPosition);
+    CheckBoxRigctl->setChecked(FSettings.RigctlEnabled);
+    edRigctlPort->setText(QString::number(FSettings.RigctlPort));
+    EditRigctlListenAddress->setText(FSettings.RigctlListenAddress);
+    EditRigctlAllowedClients->setText(FSettings.RigctlAllowedClients);
 
     FClientHost = FSettings.RemoteHost;
     QAbstractButton* option = FNetOptions->button(FSettings.Status);
@@ -398,27 +436,17 @@ void TBaudRateForm::SetButtonClick() {
         EditServerIP->setFocus();
         return;
     }
-    // A mistyped address would keep the server down or shut out the one client meant.
-    const QString listen = EditListenAddress->text().trimmed();
-    QStringList invalid;
-    TRelayServer::ClientAddressesFrom(EditAllowedClients->text(), &invalid);
-    if (option == kServer && TRelayServer::ListenAddressFrom(listen).isNull()) {
-        Prompt().Error(windowTitle(), u"\"%1\" is not an IP address to listen on"_s.arg(listen));
-        EditListenAddress->setFocus();
+    const bool rigctl = CheckBoxRigctl->isChecked();
+    if ((option == kServer && !AddressesAccepted(EditListenAddress, EditAllowedClients)) ||
+        (rigctl && !AddressesAccepted(EditRigctlListenAddress, EditRigctlAllowedClients)))
         return;
-    }
-    for (QLineEdit* edit : {edServerPort, edClientPort}) {
-        if (edit->isVisibleTo(this) && PortOutOfRange(edit)) {
+    for (QLineEdit* edit : {edServerPort, edClientPort, edRigctlPort}) {
+        const bool used = edit == edRigctlPort ? rigctl : edit->isVisibleTo(this);
+        if (used && PortOutOfRange(edit)) {
             Prompt().Error(windowTitle(), u"A port is a number from 1 to %1"_s.arg(kHighestPort));
             edit->setFocus();
             return;
         }
-    }
-    if (option == kServer && !invalid.isEmpty()) {
-        Prompt().Error(windowTitle(),
-                       u"\"%1\" is not an IP address of a client"_s.arg(invalid.first()));
-        EditAllowedClients->setFocus();
-        return;
     }
 
     TSettings updated = FSettings;
@@ -432,7 +460,7 @@ void TBaudRateForm::SetButtonClick() {
     updated.RemoteHost = option == kClient ? host : QString();
     updated.ServerPort = PortFromEdit(edServerPort, FSettings.ServerPort);
     updated.ClientPort = PortFromEdit(edClientPort, FSettings.ClientPort);
-    updated.ListenAddress = listen;
+    updated.ListenAddress = EditListenAddress->text().trimmed();
     updated.AllowedClients = EditAllowedClients->text().trimmed();
     updated.LogErrors = CheckBoxLogMessagesToFile->isChecked();
     updated.WavFiles16Bit = CheckBoxWavFiles16Bit->isChecked();
@@ -441,6 +469,10 @@ void TBaudRateForm::SetButtonClick() {
     updated.AlwaysOnTop = CheckBoxAlwaysOnTop->isChecked();
     updated.AutoConnect = cbAutoconnect->isChecked();
     updated.SaveRestoreMainFormPosition = cbSaveRestoreMainFormPosition->isChecked();
+    updated.RigctlEnabled = rigctl;
+    updated.RigctlPort = PortFromEdit(edRigctlPort, FSettings.RigctlPort);
+    updated.RigctlListenAddress = EditRigctlListenAddress->text().trimmed();
+    updated.RigctlAllowedClients = EditRigctlAllowedClients->text().trimmed();
 
     TIniFile ini(SettingsFileName());
     if (!updated.SaveCommsDialog(ini)) {
@@ -450,6 +482,26 @@ void TBaudRateForm::SetButtonClick() {
     }
     FSettings = updated;
     accept();
+}
+
+bool TBaudRateForm::AddressesAccepted(QLineEdit* listen, QLineEdit* allowed) {
+    // A mistyped address would keep a server down or shut out the one client meant.
+    const QString listenText = listen->text().trimmed();
+    if (TRelayServer::ListenAddressFrom(listenText).isNull()) {
+        Prompt().Error(windowTitle(),
+                       u"\"%1\" is not an IP address to listen on"_s.arg(listenText));
+        listen->setFocus();
+        return false;
+    }
+    QStringList invalid;
+    TRelayServer::ClientAddressesFrom(allowed->text(), &invalid);
+    if (!invalid.isEmpty()) {
+        Prompt().Error(windowTitle(),
+                       u"\"%1\" is not an IP address of a client"_s.arg(invalid.first()));
+        allowed->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void TBaudRateForm::ShowHelp(int context) {

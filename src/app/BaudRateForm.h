@@ -47,6 +47,9 @@ private:
     void ArrangeNetworkControls();
     void UpdateStatusBar();
     void SetButtonClick();
+    // The listen address and the client list of a server are addresses; else says which is
+    // not, puts the focus there and returns false.
+    bool AddressesAccepted(QLineEdit* listen, QLineEdit* allowed);
     void ShowHelp(int context);
 
     TSettings& FSettings;
@@ -78,6 +81,10 @@ private:
     QCheckBox* CheckBoxAlwaysOnTop;
     QCheckBox* cbAutoconnect;
     QCheckBox* cbSaveRestoreMainFormPosition;
+    QCheckBox* CheckBoxRigctl;
+    QLineEdit* edRigctlPort;
+    QLineEdit* EditRigctlListenAddress;
+    QLineEdit* EditRigctlAllowedClients;
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton2;
     QStatusBar* StatusBar1;

@@ -9,6 +9,7 @@ namespace {
 
 const QString kSettings = u"Settings"_s;
 const QString kNetwork = u"Network"_s;
+const QString kRigctl = u"Rigctl"_s;
 const QString kClock = u"FormClock"_s;
 const QString kColors = u"Colors"_s;
 
@@ -54,6 +55,10 @@ void TSettings::Load(const TIniFile& ini) {
     LogErrors = ini.ReadBool(kNetwork, u"LogErrors"_s, LogErrors);
     ListenAddress = ini.ReadString(kNetwork, u"ListenAddress"_s, ListenAddress);
     AllowedClients = ini.ReadString(kNetwork, u"AllowedClients"_s, AllowedClients);
+    RigctlEnabled = ini.ReadBool(kRigctl, u"Enabled"_s, RigctlEnabled);
+    RigctlPort = ini.ReadInteger(kRigctl, u"Port"_s, RigctlPort);
+    RigctlListenAddress = ini.ReadString(kRigctl, u"ListenAddress"_s, RigctlListenAddress);
+    RigctlAllowedClients = ini.ReadString(kRigctl, u"AllowedClients"_s, RigctlAllowedClients);
     Graticules = ini.ReadBool(kSettings, u"Graticules"_s, Graticules);
     SignalGraphData = ini.ReadBool(kSettings, u"SignalGraphData"_s, SignalGraphData);
     AvgMeter = ini.ReadBool(kSettings, u"AvgMeter"_s, AvgMeter);
@@ -69,10 +74,12 @@ void TSettings::Load(const TIniFile& ini) {
     ServerPort = ini.ReadInteger(kSettings, u"ServerPort"_s, ServerPort);
     ClientPort = ini.ReadInteger(kSettings, u"ClientPort"_s, ClientPort);
     // A port number outside the TCP range would be silently truncated by the socket.
-    if (ServerPort < 0 || ServerPort > 65535)
-        ServerPort = 1024;
-    if (ClientPort < 0 || ClientPort > 65535)
-        ClientPort = 1024;
+    const TSettings defaults;
+    for (int TSettings::*port :
+         {&TSettings::ServerPort, &TSettings::ClientPort, &TSettings::RigctlPort}) {
+        if (this->*port < 0 || this->*port > 65535)
+            this->*port = defaults.*port;
+    }
     AutoConnect = ini.ReadBool(kSettings, u"AutoConnect"_s, AutoConnect);
     SaveRestoreMainFormPosition =
         ini.ReadBool(kSettings, u"SaveRestoreMainFormPosition"_s, SaveRestoreMainFormPosition);
@@ -113,6 +120,10 @@ bool TSettings::SaveCommsDialog(TIniFile& ini) const {
            ini.WriteBool(kNetwork, u"LogErrors"_s, LogErrors) &&
            ini.WriteString(kNetwork, u"ListenAddress"_s, ListenAddress) &&
            ini.WriteString(kNetwork, u"AllowedClients"_s, AllowedClients) &&
+           ini.WriteBool(kRigctl, u"Enabled"_s, RigctlEnabled) &&
+           ini.WriteInteger(kRigctl, u"Port"_s, RigctlPort) &&
+           ini.WriteString(kRigctl, u"ListenAddress"_s, RigctlListenAddress) &&
+           ini.WriteString(kRigctl, u"AllowedClients"_s, RigctlAllowedClients) &&
            ini.WriteBool(kSettings, u"WavFiles16Bit"_s, WavFiles16Bit) &&
            ini.WriteBool(kSettings, u"PadFString"_s, PadFString) &&
            ini.WriteInteger(kSettings, u"FirmwareID"_s, FirmwareID) &&

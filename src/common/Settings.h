@@ -39,6 +39,11 @@ struct TSettings {
     bool LogErrors = false;
     QString ListenAddress;  // where the server listens; empty for every address
     QString AllowedClients; // comma-separated client addresses; empty admits every client
+    // [Rigctl]: the network rig-control endpoint, off unless asked for; loopback only by default
+    bool RigctlEnabled = false;
+    int RigctlPort = 4532;
+    QString RigctlListenAddress = QStringLiteral("127.0.0.1");
+    QString RigctlAllowedClients;
     // [FormClock]
     int ClockLeft = 10;
     int ClockTop = 10;

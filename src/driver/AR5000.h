@@ -274,6 +274,8 @@ public:
     // Reports `text` as Algorithm 10 of the engine does: flags reset, poll timer stopped, then
     // OnErrorMessage.
     void ReportError(const QString& text);
+    // True while a synchronous request waits for its reply: a second caller must not start one.
+    bool Waiting() const { return !FWaits.isEmpty(); }
 
 Q_SIGNALS:
     // The link ended without being closed here: the serial device went away while open (an

@@ -56,8 +56,12 @@ int LevelToDbm(int level, double mhz) {
     return dbm;
 }
 
+int S9Dbm(double mhz) {
+    return mhz <= kShortWaveTopMHz ? kS9ShortWaveDbm : kS9AboveShortWaveDbm;
+}
+
 QString SUnitText(int dbm, double mhz) {
-    const int s9 = mhz <= kShortWaveTopMHz ? kS9ShortWaveDbm : kS9AboveShortWaveDbm;
+    const int s9 = S9Dbm(mhz);
     if (dbm >= s9)
         return u"S9 +%1dB"_s.arg(dbm - s9);
     for (std::size_t i = 0; i + 1 < kBelowS9.size(); ++i) {

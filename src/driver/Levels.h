@@ -20,6 +20,9 @@ struct TSUnits {
     QString Text;            // "S1".."S8", "S9 +<n>dB"
 };
 
+// The level of S9 in dBm at `mhz`: -73 at or below 30 MHz, -93 above.
+int S9Dbm(double mhz);
+
 // "S1".."S8" below S9 (-73 dBm at or below 30 MHz, -93 dBm above), one S unit per 6 dB, and
 // "S9 +<n>dB" from S9 up.
 QString SUnitText(int dbm, double mhz);

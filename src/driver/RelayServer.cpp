@@ -3,8 +3,6 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
-#include <algorithm>
-
 using namespace Qt::StringLiterals;
 
 TRelayServer::TRelayServer(QObject* parent)
@@ -21,51 +19,21 @@ TRelayServer::~TRelayServer() {
 }
 
 QHostAddress TRelayServer::ListenAddressFrom(const QString& text) {
-    const QString trimmed = text.trimmed();
-    return trimmed.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(trimmed);
+    return TClientAddresses::ListenAddressFrom(text);
 }
 
 QList<QHostAddress> TRelayServer::ClientAddressesFrom(const QString& commaList,
                                                       QStringList* invalid) {
-    QList<QHostAddress> addresses;
-    for (const QString& entry : commaList.split(u',', Qt::SkipEmptyParts)) {
-        const QHostAddress address(entry.trimmed());
-        if (!address.isNull())
-            addresses << address;
-        else if (invalid && !entry.trimmed().isEmpty())
-            *invalid << entry.trimmed();
-    }
-    return addresses;
-}
-
-bool TRelayServer::SetListenAddress(const QString& text) {
-    FListenAddress = ListenAddressFrom(text);
-    return !FListenAddress.isNull();
-}
-
-QStringList TRelayServer::SetAllowedClients(const QString& commaList) {
-    QStringList invalid;
-    FAllowed = ClientAddressesFrom(commaList, &invalid);
-    FAllowAll = commaList.trimmed().isEmpty();
-    return invalid;
-}
-
-bool TRelayServer::Allows(const QHostAddress& address) const {
-    if (FAllowAll)
-        return true;
-    // Listening on every address, an IPv4 client may come as an IPv6-mapped address.
-    return std::any_of(FAllowed.cbegin(), FAllowed.cend(), [&address](const QHostAddress& allowed) {
-        return allowed.isEqual(address, QHostAddress::TolerantConversion);
-    });
+    return TClientAddresses::ClientAddressesFrom(commaList, invalid);
 }
 
 bool TRelayServer::Start(quint16 port) {
     if (FServer.isListening())
         FServer.close();
     // The socket layer takes a null address for every address: wider than was asked for.
-    if (FListenAddress.isNull())
+    if (FAddresses.ListenAddress().isNull())
         return false;
-    return FServer.listen(FListenAddress, port);
+    return FServer.listen(FAddresses.ListenAddress(), port);
 }
 
 void TRelayServer::Stop() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClientAddresses.h"
 #include "LineSplitter.h"
 
 #include <QByteArray>
@@ -32,14 +33,16 @@ public:
     ~TRelayServer() override;
 
     // Where Start listens: every local address unless set otherwise.
-    void SetListenAddress(const QHostAddress& address) { FListenAddress = address; }
+    void SetListenAddress(const QHostAddress& address) { FAddresses.SetListenAddress(address); }
     // As the settings write it: empty for every local address. False when the text is no
     // address; Start then fails rather than listen wider than asked.
-    bool SetListenAddress(const QString& text);
+    bool SetListenAddress(const QString& text) { return FAddresses.SetListenAddress(text); }
     // The addresses a client may connect from, as a comma-separated list; empty accepts every
     // address. Returns the entries that are no address (they admit nobody).
-    QStringList SetAllowedClients(const QString& commaList);
-    bool Allows(const QHostAddress& address) const;
+    QStringList SetAllowedClients(const QString& commaList) {
+        return FAddresses.SetAllowedClients(commaList);
+    }
+    bool Allows(const QHostAddress& address) const { return FAddresses.Allows(address); }
     // What those settings texts mean, for the comms dialog to check before it saves them: the
     // listen address (null when the text is none), and the entries of the list that are none.
     static QHostAddress ListenAddressFrom(const QString& text);
@@ -80,9 +83,7 @@ private:
     void Drop(QTcpSocket* client, const QString& why);
 
     QTcpServer FServer;
-    QHostAddress FListenAddress{QHostAddress::Any};
-    bool FAllowAll = true;
-    QList<QHostAddress> FAllowed;
+    TClientAddresses FAddresses;
     QList<QPointer<QTcpSocket>> FClients;
     QHash<QTcpSocket*, TLineSplitter> FInputs;
 };

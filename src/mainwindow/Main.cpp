@@ -10,6 +10,7 @@
 #include "ProgramFolder.h"
 #include "Prompt.h"
 #include "RelayServer.h"
+#include "RigctlController.h"
 #include "SignalDisplay.h"
 #include "SignalPanel.h"
 #include "TuningController.h"
@@ -66,6 +67,7 @@ TMainForm::TMainForm(TSettings& settings, QWidget* parent)
     BuildMenus();
     BuildStatusBar();
     BuildPages();
+    FRigctl = new TRigctlController(*this, this);
     setFixedSize(kClientWidth,
                  kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     move(DefaultPosition());
@@ -293,6 +295,7 @@ void TMainForm::ApplyCommsSettings() {
     FDriver->ServerPort = static_cast<quint16>(FSettings.ServerPort);
     FDriver->ClientPort = static_cast<quint16>(FSettings.ClientPort);
     ApplyServerAddresses();
+    FRigctl->ApplySettings();
     FLink->ApplySerialSettings();
     FLink->ShowPortInStatusBar();
     setWindowFlag(Qt::WindowStaysOnTopHint, FSettings.AlwaysOnTop);

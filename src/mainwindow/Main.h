@@ -23,6 +23,7 @@ class TMainSheet;
 class TSignalDisplayController;
 class TSignalPanel;
 class TRelayServer;
+class TRigctlController;
 
 // The main window: builds the controls, owns the receiver driver and the network sockets, and
 // holds only the rules that cross features (closing, the at-exit settings, message routing).
@@ -44,6 +45,8 @@ public:
     TMainSheet* MainSheet() const { return FMainSheet; }
     // The signal display, which also tells every level report's squelch state.
     TSignalDisplayController* SignalDisplay() const { return FSignalDisplay; }
+    // The network rig-control endpoint.
+    TRigctlController* Rigctl() const { return FRigctl; }
     // The memory window as the Main page sees it; TNoMemoryWindow until one is set.
     TMemoryWindowLink& MemoryWindow() const { return *FMemoryWindow; }
     void SetMemoryWindowLink(std::unique_ptr<TMemoryWindowLink> link);
@@ -107,6 +110,7 @@ private:
     QAction* FSdu = nullptr;
     TSignalPanel* FSignalPanel = nullptr;
     TSignalDisplayController* FSignalDisplay = nullptr;
+    TRigctlController* FRigctl = nullptr;
     QAction* FHints = nullptr;
     QStringList FHeldMessages;
 };

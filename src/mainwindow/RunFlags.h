@@ -9,4 +9,6 @@ struct TRunFlags {
     // The spectrum window's sweep holds the receiver in a VFO search of its own; the VFO pass
     // list is then read-only.
     bool SweepRunning = false;
+    // A memory transfer or another long run of the memory window holds the receiver.
+    bool TransferRunning = false;
 };

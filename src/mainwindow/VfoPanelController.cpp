@@ -595,21 +595,25 @@ void TVfoPanelController::EntryEnter() {
         TRxDat rec;
         driver.GetRx(rec);
     }
-    const QChar letter = CurrentLetter();
-    if (!IsVfoLetter(letter))
+    if (!IsVfoLetter(CurrentLetter()))
         return;
     const auto mhz = ParseNumber(text);
     if (!mhz) {
         FContext.ReportUnexpected(u"'%1' is not a valid floating point value"_s.arg(text));
         return;
     }
-    if (CommandText::Frequency(letter, *mhz, false).isEmpty()) {
+    if (!TuneCurrent(*mhz))
         FContext.Report(u"Frequency %1 MHz is out of the receiver's range"_s.arg(text));
-        return;
-    }
-    driver.SetFrequency(letter, *mhz);
+}
+
+bool TVfoPanelController::TuneCurrent(double mhz) {
+    const QChar letter = CurrentLetter();
+    if (!IsVfoLetter(letter) || CommandText::Frequency(letter, mhz, false).isEmpty())
+        return false;
+    FContext.Driver->SetFrequency(letter, mhz);
     ReadBackCurrent();
-    FContext.State->VfoScaleWindow.MoveScaleTo(letter, *mhz);
+    FContext.State->VfoScaleWindow.MoveScaleTo(letter, mhz);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -59,6 +59,9 @@ public:
     // fitted: without it the receiver has nothing to set.
     void ShowOptionUnits(bool ctcss, bool descrambler);
 
+    // Tunes the current VFO as a frequency typed into the entry box does; false when the
+    // memory is current or the frequency is out of the receiver's range.
+    bool TuneCurrent(double mhz);
     // A click on a VFO box ('A'..'E') or on the memory box ('M'): selects it on the receiver.
     void ClickBox(QChar letter);
     // Makes a box current on the panel only (focus and colours); the receiver is not told.

@@ -27,7 +27,8 @@ using namespace Qt::StringLiterals;
 class TMemoryTransferController::TBusyWindows {
 public:
     TBusyWindows(TMemoryTransferController& owner, const std::optional<QString>& cancelLabel)
-        : FOwner(owner) {
+        : FOwner(owner)
+        , FRunning(owner.FForm.Main().RunFlags().TransferRunning, true) {
         TMemForm& form = owner.FForm;
         form.Main().setEnabled(false);
         form.setEnabled(false);
@@ -59,6 +60,7 @@ public:
 
 private:
     TMemoryTransferController& FOwner;
+    QScopedValueRollback<bool> FRunning;
 };
 
 TMemoryTransferController::TMemoryTransferController(TMemForm& form, QObject* parent)

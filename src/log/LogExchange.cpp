@@ -15,7 +15,6 @@
 #include <QHash>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <sqlite3.h>
 
@@ -63,16 +62,8 @@ QString Shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QByteArrayView Trimmed(QByteArrayView text) {
-    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
-        text = text.sliced(1);
-    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
-        text.chop(1);
-    return text;
-}
-
 std::optional<double> ToNumber(QByteArrayView text) {
-    text = Trimmed(text);
+    text = CsvTrimmed(text);
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.isEmpty() || error != std::errc() || end != text.data() + text.size() ||
@@ -82,7 +73,7 @@ std::optional<double> ToNumber(QByteArrayView text) {
 }
 
 std::optional<qint64> ToInteger(QByteArrayView text) {
-    text = Trimmed(text);
+    text = CsvTrimmed(text);
     if (!text.isEmpty() && text.front() == '+')
         text = text.sliced(1);
     qint64 value = 0;
@@ -196,20 +187,6 @@ QHash<qint64, QByteArray> ReadCategoryTexts(TTableEngine& engine, const QString&
 bool IsAscii(QByteArrayView bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// The file's text as UTF-8: kept when it is UTF-8 already, else read as Windows-1252, the code
-// page older programs wrote.
-QByteArray AsUtf8(QByteArray bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    if (IsAscii(bytes))
-        return bytes;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(bytes);
-    if (!decoder.hasError())
-        return bytes;
-    return DecodeCodePage(bytes, 1252).toUtf8();
 }
 
 bool IsDigits(QByteArrayView text) {
@@ -390,8 +367,6 @@ struct TImportRow {
     std::optional<qint64> Category;
 };
 
-enum class TCsvRecord { Fields, Blank, Bad, End };
-
 } // namespace
 
 struct TLogImport::TImpl {
@@ -401,8 +376,7 @@ struct TLogImport::TImpl {
     TLogImportSettings Settings;
     TLogImportResult Result;
     QByteArray Data;
-    qsizetype Pos = 0;
-    qint64 Line = 0; // lines consumed
+    TCsvReader Csv; // over Data, for either format
     bool Done = false;
     bool StopAsked = false;
     QList<int> Column = QList<int>(kLogFieldCount, -1); // CSV column of each field, -1: none
@@ -411,8 +385,6 @@ struct TLogImport::TImpl {
     QByteArray StampDate;
     QByteArray StampTime;
     QHash<QByteArray, qint64> Categories;
-    std::vector<QByteArray> Owned;
-    std::vector<QByteArrayView> Fields;
 
     TImpl(TTableEngine& engine, TLogFileFormat format, const QString& path,
           const TLogImportSettings& settings)
@@ -424,91 +396,19 @@ struct TLogImport::TImpl {
         StampTime = settings.Stamp.Time.toString(u"HH:mm:ss"_s).toLatin1();
     }
 
-    QByteArrayView Keep(QByteArray bytes) {
-        Owned.push_back(std::move(bytes));
-        return Owned.back();
-    }
-
-    void SkipPhysicalLine() {
-        const qsizetype end = Data.indexOf('\n', Pos);
-        Pos = end < 0 ? Data.size() : end + 1;
-        ++Line;
-    }
-
-    // One CSV record into Fields; quoted fields may hold commas, doubled quotes and line breaks.
-    TCsvRecord ReadCsvRecord(QString& error) {
-        Fields.clear();
-        if (Pos >= Data.size())
-            return TCsvRecord::End;
-        const char* data = Data.constData();
-        const qsizetype size = Data.size();
-        while (true) {
-            if (Pos < size && data[Pos] == '"') {
-                QByteArray field;
-                qsizetype at = Pos + 1;
-                while (true) {
-                    const qsizetype quote = Data.indexOf('"', at);
-                    if (quote < 0) {
-                        error = u"a quoted field is not closed"_s;
-                        Line += std::count(data + Pos, data + size, '\n');
-                        Pos = size;
-                        return TCsvRecord::Bad;
-                    }
-                    field.append(data + at, quote - at);
-                    if (quote + 1 < size && data[quote + 1] == '"') {
-                        field.append('"');
-                        at = quote + 2;
-                        continue;
-                    }
-                    Line += std::count(data + Pos, data + quote, '\n');
-                    Pos = quote + 1;
-                    break;
-                }
-                if (Pos < size && data[Pos] != ',' && data[Pos] != '\r' && data[Pos] != '\n') {
-                    error = u"a stray quote: text follows a quoted field"_s;
-                    SkipPhysicalLine();
-                    return TCsvRecord::Bad;
-                }
-                Fields.push_back(Keep(std::move(field)));
-            } else {
-                const qsizetype start = Pos;
-                while (Pos < size && data[Pos] != ',' && data[Pos] != '\n' && data[Pos] != '\r') {
-                    if (data[Pos] == '"') {
-                        error = u"a stray quote inside a field that is not quoted"_s;
-                        SkipPhysicalLine();
-                        return TCsvRecord::Bad;
-                    }
-                    ++Pos;
-                }
-                Fields.push_back(QByteArrayView(data + start, Pos - start));
-            }
-            if (Pos < size && data[Pos] == ',') {
-                ++Pos;
-                continue;
-            }
-            if (Pos < size && data[Pos] == '\r')
-                ++Pos;
-            if (Pos < size && data[Pos] == '\n')
-                ++Pos;
-            ++Line;
-            break;
-        }
-        if (Fields.size() == 1 && Trimmed(Fields.front()).isEmpty())
-            return TCsvRecord::Blank;
-        return TCsvRecord::Fields;
-    }
+    QByteArrayView Keep(QByteArray bytes) { return Csv.Keep(std::move(bytes)); }
 
     bool ReadHeader() {
         QString error;
         TCsvRecord record = TCsvRecord::Blank;
         while (record == TCsvRecord::Blank)
-            record = ReadCsvRecord(error);
+            record = Csv.Next(error);
         if (record == TCsvRecord::Fields) {
-            HeaderFields = static_cast<int>(Fields.size());
+            HeaderFields = static_cast<int>(Csv.Fields().size());
             for (int f = 0; f < kLogFieldCount; ++f)
                 for (int c = 0; c < HeaderFields; ++c)
                     if (Column[f] < 0 &&
-                        QString::fromUtf8(Fields[static_cast<std::size_t>(c)])
+                        QString::fromUtf8(Csv.Fields()[static_cast<std::size_t>(c)])
                                 .compare(QLatin1StringView(kCsvNames[static_cast<std::size_t>(f)]),
                                          Qt::CaseInsensitive) == 0)
                         Column[f] = c;
@@ -537,7 +437,7 @@ struct TLogImport::TImpl {
 
     // The stored form of a date: ISO, taken first as ISO, then in the user's own forms.
     std::optional<QByteArrayView> StoredDate(QByteArrayView text) {
-        text = Trimmed(text);
+        text = CsvTrimmed(text);
         if (text.isEmpty())
             return QByteArrayView();
         if (text.size() == 10 && text[4] == '-' && text[7] == '-' && IsDigits(text.first(4)) &&
@@ -557,7 +457,7 @@ struct TLogImport::TImpl {
     }
 
     std::optional<QByteArrayView> StoredTime(QByteArrayView text) {
-        text = Trimmed(text);
+        text = CsvTrimmed(text);
         if (text.isEmpty())
             return QByteArrayView();
         if (text.size() == 8 && text[2] == ':' && text[5] == ':' && IsDigits(text.first(2)) &&
@@ -586,7 +486,7 @@ struct TLogImport::TImpl {
     static QString CheckRow(const TImportRow& row) {
         if (!(row.Freq >= kLogFreqMinMHz && row.Freq <= kLogFreqMaxMHz))
             return u"Freq "_s + QString::number(row.Freq) + u" is outside 0.01 to 2600"_s;
-        if (const QByteArrayView step = Trimmed(row.Text[FStep]); !step.isEmpty()) {
+        if (const QByteArrayView step = CsvTrimmed(row.Text[FStep]); !step.isEmpty()) {
             const std::optional<double> kHz = ToNumber(step);
             if (!kHz)
                 return u"Step "_s + Quoted(step) + u" is not a number"_s;
@@ -602,13 +502,14 @@ struct TLogImport::TImpl {
     // Empty when the record made a row; else why the line was left out. Engine failures end
     // the import through Result.Error.
     QString CsvRow(TImportRow& row) {
-        if (static_cast<int>(Fields.size()) > HeaderFields)
-            return QString::number(Fields.size()) + u" fields where the header has "_s +
+        const std::vector<QByteArrayView>& fields = Csv.Fields();
+        if (static_cast<int>(fields.size()) > HeaderFields)
+            return QString::number(fields.size()) + u" fields where the header has "_s +
                    QString::number(HeaderFields);
-        const auto field = [this](int f) {
+        const auto field = [this, &fields](int f) {
             const int c = Column[f];
-            return c >= 0 && c < static_cast<int>(Fields.size())
-                       ? Fields[static_cast<std::size_t>(c)]
+            return c >= 0 && c < static_cast<int>(fields.size())
+                       ? fields[static_cast<std::size_t>(c)]
                        : QByteArrayView();
         };
         const std::optional<double> freq = ToNumber(field(FFreq));
@@ -619,7 +520,7 @@ struct TLogImport::TImpl {
             row.Text[f] = field(f);
         row.Stadj = field(FStadj) == "T";
         row.Text[FNotes] = UpperNotes(field(FNotes));
-        if (const QByteArrayView squelch = Trimmed(field(FSquelch)); !squelch.isEmpty()) {
+        if (const QByteArrayView squelch = CsvTrimmed(field(FSquelch)); !squelch.isEmpty()) {
             row.Squelch = ToInteger(squelch);
             if (!row.Squelch)
                 return u"Squelch "_s + Quoted(squelch) + u" is not a whole number from 0 to 255"_s;
@@ -707,14 +608,14 @@ struct TLogImport::TImpl {
     // out; false at the end of the file or when the import fails.
     bool ReadRow(TImportRow& row, bool& got) {
         got = false;
-        Owned.clear();
-        if (Pos >= Data.size())
+        Csv.ClearKept();
+        if (Csv.AtEnd())
             return false;
         row = TImportRow();
         if (Format == TLogFileFormat::Csv) {
-            const qint64 line = Line + 1;
+            const qint64 line = Csv.Line() + 1;
             QString error;
-            switch (ReadCsvRecord(error)) {
+            switch (Csv.Next(error)) {
             case TCsvRecord::End:
                 return false;
             case TCsvRecord::Blank:
@@ -733,14 +634,9 @@ struct TLogImport::TImpl {
                 Skip(line, why);
             return true;
         }
-        const qint64 line = Line + 1;
-        const qsizetype end = Data.indexOf('\n', Pos);
-        QByteArrayView text(Data.constData() + Pos, (end < 0 ? Data.size() : end) - Pos);
-        Pos = end < 0 ? Data.size() : end + 1;
-        ++Line;
-        if (text.endsWith('\r'))
-            text.chop(1);
-        if (Trimmed(text).isEmpty())
+        const qint64 line = Csv.Line() + 1;
+        const QByteArrayView text = Csv.NextLine();
+        if (CsvTrimmed(text).isEmpty())
             return true;
         const QString why = Kv7Row(text, row);
         got = why.isEmpty();
@@ -826,7 +722,8 @@ bool TLogImport::Start() {
         return false;
     }
     // Kv7 records are one byte a character; the record reader decodes them itself.
-    d.Data = d.Format == TLogFileFormat::Csv ? AsUtf8(std::move(bytes)) : std::move(bytes);
+    d.Data = d.Format == TLogFileFormat::Csv ? TextAsUtf8(std::move(bytes)) : std::move(bytes);
+    d.Csv = TCsvReader(d.Data);
     if (d.Format == TLogFileFormat::Csv && !d.ReadHeader()) {
         d.Done = true;
         return false;
@@ -839,7 +736,7 @@ bool TLogImport::Step() {
     if (d.Done)
         return false;
     if (d.StopAsked) {
-        d.Result.Cancelled = d.Pos < d.Data.size();
+        d.Result.Cancelled = !d.Csv.AtEnd();
         d.Done = true;
         return false;
     }
@@ -847,7 +744,7 @@ bool TLogImport::Step() {
         d.Done = true;
         return false;
     }
-    d.Done = d.Pos >= d.Data.size();
+    d.Done = d.Csv.AtEnd();
     return !d.Done;
 }
 
@@ -856,7 +753,7 @@ void TLogImport::Stop() {
 }
 
 qint64 TLogImport::LinesRead() const {
-    return FImpl->Line;
+    return FImpl->Csv.Line();
 }
 
 const TLogImportResult& TLogImport::Result() const {

@@ -1,12 +1,28 @@
 #pragma once
 
+#include "Kv7File.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
 
 class TDataModule1;
 class TTableView;
 
 // The Kv7 text database against the memory bank tables.
+
+// Hands `write` every row the view shows, in its order, with its fields in kKv7Fields order;
+// stops early when `write` returns false, and then returns false.
+bool ForEachShownRow(TTableView& view, const std::function<bool(const TKv7Values&)>& write);
+
+// The records replace the rows of equal MEM in the current bank table, all in one transaction,
+// and those rows are marked CHANGED; where a channel appears twice the later record wins. With
+// no records nothing is touched. The rows replaced, or nullopt with the reason in `error`.
+std::optional<int> StoreRecordsInBank(TDataModule1& data, const std::vector<TKv7Values>& records,
+                                      QString& error);
 
 // Every row the view shows, in its order, as one record each; the file appears only when whole.
 bool ExportKv7(TTableView& view, const QString& path, QString& error);

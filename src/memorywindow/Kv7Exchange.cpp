@@ -21,7 +21,6 @@ namespace {
 constexpr const char* kSaveFilter = "Kv7 text database files (*.Kv7)";
 constexpr const char* kOpenFilter = "*.Kv7 (*.Kv7)";
 constexpr const char* kSuffix = "Kv7";
-// Enough of the skipped lines to see what is wrong without a box taller than the screen.
 constexpr qsizetype kSkippedShown = 15;
 
 const QString kReadInWarning =
@@ -30,15 +29,19 @@ const QString kReadInWarning =
     u"required\r\n                 Are you sure you wish to import?"_s;
 
 QString SkippedText(const TKv7ReadIn& result) {
-    QStringList lines = result.Skipped.first(std::min(kSkippedShown, result.Skipped.size()));
-    if (result.Skipped.size() > kSkippedShown)
-        lines << u"..."_s;
     return QString::number(result.Replaced) + u" memories read in; "_s +
            QString::number(result.Skipped.size()) + u" lines skipped:\r\n"_s +
-           lines.join(u"\r\n"_s);
+           SkippedLinesText(result.Skipped);
 }
 
 } // namespace
+
+QString SkippedLinesText(const QStringList& skipped) {
+    QStringList lines = skipped.first(std::min(kSkippedShown, skipped.size()));
+    if (skipped.size() > kSkippedShown)
+        lines << u"..."_s;
+    return lines.join(u"\r\n"_s);
+}
 
 TKv7Exchange::TKv7Exchange(TMemForm& form, QObject* parent)
     : QObject(parent)
@@ -49,19 +52,34 @@ TKv7Exchange::TKv7Exchange(TMemForm& form, QObject* parent)
     };
 }
 
-void TKv7Exchange::ExportBank1() {
-    const QString path =
-        AskSaveFileName(u"Save"_s, QString::fromLatin1(kSaveFilter), QString::fromLatin1(kSuffix));
+void ExportShownRows(TMemForm& form, const QString& path,
+                     const std::function<bool(TTableView&, const QString&, QString&)>& write) {
     if (path.isEmpty())
         return;
     QString error;
     bool ok = false;
     {
-        const auto restore = BusyWindow(FForm);
-        ok = ExportKv7(FForm.Data().MemQuery1(), path, error);
+        const auto restore = BusyWindow(form);
+        ok = write(form.Data().MemQuery1(), path, error);
     }
     if (!ok)
-        Prompt().Error(FForm.windowTitle(), error);
+        Prompt().Error(form.windowTitle(), error);
+}
+
+bool ReadIntoBank(TMemForm& form, const std::function<bool(TDataModule1&)>& read) {
+    const auto restore = BusyWindow(form);
+    TDataModule1& data = form.Data();
+    const bool ok = read(data);
+    if (!ok)
+        data.ReopenMemoryView(AllRowsSql(data.ViewState.CurrentTable));
+    return ok;
+}
+
+void TKv7Exchange::ExportBank1() {
+    ExportShownRows(
+        FForm,
+        AskSaveFileName(u"Save"_s, QString::fromLatin1(kSaveFilter), QString::fromLatin1(kSuffix)),
+        ExportKv7);
 }
 
 void TKv7Exchange::ReadinanKv7table1() {
@@ -70,14 +88,11 @@ void TKv7Exchange::ReadinanKv7table1() {
         ChooseFile(u"Open file to read in"_s, DataFolder(), QString::fromLatin1(kOpenFilter));
     if (path.isEmpty() || !Prompt().Confirm(FForm.windowTitle(), kReadInWarning))
         return;
-    TDataModule1& data = FForm.Data();
     TKv7ReadIn result;
-    {
-        const auto restore = BusyWindow(FForm);
+    ReadIntoBank(FForm, [&](TDataModule1& data) {
         result = ReadKv7IntoBank(data, path);
-        if (!result.Ok())
-            data.ReopenMemoryView(AllRowsSql(data.ViewState.CurrentTable));
-    }
+        return result.Ok();
+    });
     if (!result.Ok())
         Prompt().Error(FForm.windowTitle(), result.Error);
     else if (!result.Skipped.isEmpty())

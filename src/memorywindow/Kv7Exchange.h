@@ -2,11 +2,25 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
 
+class TDataModule1;
 class TMemForm;
+class TTableView;
+
+// The first of the lines a read-in skipped, enough to see what is wrong without a message box
+// taller than the screen.
+QString SkippedLinesText(const QStringList& skipped);
+// Writes the rows the window shows to `path` with `write` while the window is busy, and tells
+// a failure; does nothing for an empty path (the save dialog was cancelled).
+void ExportShownRows(TMemForm& form, const QString& path,
+                     const std::function<bool(TTableView&, const QString&, QString&)>& write);
+// Runs `read` into the current bank table while the window is busy; when it fails the view is
+// opened again on all rows, so the window stays usable. Returns what `read` returned.
+bool ReadIntoBank(TMemForm& form, const std::function<bool(TDataModule1&)>& read);
 
 // The memory window's exchange with Kv7 text databases: export of the rows shown, read-in into
 // the current bank table, and renumbering a saved file into a new one.

@@ -3,6 +3,7 @@
 #include "AR5000.h"
 #include "BusyWindow.h"
 #include "ChannelActions.h"
+#include "ChirpExchange.h"
 #include "ColorNumber.h"
 #include "DataUnit1.h"
 #include "FormPlacement.h"
@@ -207,6 +208,11 @@ void TMemForm::BuildMenus() {
     QAction* exportBank = Action(FFileMenu, u"&Export"_s, u"Export current sub selection"_s);
     exportBank->setObjectName(u"ExportBank1"_s);
     connect(exportBank, &QAction::triggered, kv7, &TKv7Exchange::ExportBank1);
+    auto* chirp = new TChirpExchange(*this, this);
+    QAction* exportChirp = Action(FFileMenu, u"Export as &CHIRP CSV..."_s,
+                                  u"Export current sub selection as a CHIRP channel list"_s);
+    exportChirp->setObjectName(u"ExportChirpCsv1"_s);
+    connect(exportChirp, &QAction::triggered, chirp, &TChirpExchange::ExportChirpCsv1);
     QMenu* import = FFileMenu->addMenu(u"&Import"_s);
     import->menuAction()->setStatusTip(u"Import or relocate exported data"_s);
     QAction* readIn = import->addAction(u"&Read in an Kv7 table"_s);
@@ -215,6 +221,10 @@ void TMemForm::BuildMenus() {
     QAction* relocate = import->addAction(u"&Relocate Kv7 saved table"_s);
     relocate->setObjectName(u"RelocateKv7savedtable1"_s);
     connect(relocate, &QAction::triggered, kv7, &TKv7Exchange::RelocateKv7savedtable1);
+    QAction* readChirp = import->addAction(u"Read in a C&HIRP CSV file..."_s);
+    readChirp->setObjectName(u"ReadinaChirpCsvfile1"_s);
+    readChirp->setStatusTip(u"Read a CHIRP channel list into the current table"_s);
+    connect(readChirp, &QAction::triggered, chirp, &TChirpExchange::ReadinaChirpCsvfile1);
     FFileMenu->addSeparator();
     QAction* importCtcss =
         Action(FFileMenu, u"Import CTCSS to Rx Mem Channels"_s, u"Import CTCSS from text file"_s);

@@ -106,3 +106,16 @@ QByteArray EncodeCp1252(QStringView text) {
     }
     return bytes;
 }
+
+QByteArray TextAsUtf8(QByteArray bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    if (std::all_of(bytes.cbegin(), bytes.cend(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return bytes;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    if (!decoder.hasError())
+        return bytes;
+    return DecodeCodePage(bytes, 1252).toUtf8();
+}

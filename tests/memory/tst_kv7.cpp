@@ -1,6 +1,6 @@
 // The Kv7 text database: records, schema, read-in into a bank table, renumbering and the
 // open dialog's summary.
-#include "memory/MemoryFixture.h"
+#include "memory/BankFixture.h"
 
 #include "DataUnit1.h"
 #include "Kv7Bank.h"
@@ -40,32 +40,7 @@ QList<QByteArray> Channels(int first, int count) {
     return lines;
 }
 
-struct TBankFixture {
-    TMemoryHome Home;
-    TDataModule1 Module{Home.Dir.path()};
-
-    TBankFixture() {
-        if (!Module.DataModule1Create())
-            qFatal("tables: %s", qPrintable(Module.LastError()));
-    }
-    qint64 Count(const QString& where) {
-        return Module.Engine()
-            .QueryValue(u"SELECT count(*) FROM MemoryBank0.dbf WHERE "_s + where)
-            .value_or(-1)
-            .toLongLong();
-    }
-    // Every row as text, to see whether anything at all changed.
-    QString Snapshot() {
-        QString all;
-        Module.Engine().ForEachRow(u"SELECT * FROM MemoryBank0.dbf ORDER BY MEM"_s, {},
-                                   [&](const QVariantList& row) {
-                                       for (const QVariant& v : row)
-                                           all += v.isNull() ? u"<null>"_s : v.toString();
-                                       all += u'\n';
-                                       return true;
-                                   });
-        return all;
-    }
+struct TBankFixture : TBankTableFixture {
     // A Kv7 file with its schema in the program folder.
     QString Kv7(const QString& name, const QByteArray& bytes) {
         const QString path = Home.Path(name);

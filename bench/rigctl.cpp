@@ -92,7 +92,10 @@ int main(int argc, char* argv[]) {
     const double throughKovela = ReadsPerSecond(
         rigctl, {u"-m"_s, u"2"_s, u"-r"_s, u"127.0.0.1:%1"_s.arg(server.ServerPort())});
     open->click();
-    QTest::qWaitFor([&] { return !form.Driver()->Connected(); }, kPatientMs);
+    if (!QTest::qWaitFor([&] { return !form.Driver()->Connected(); }, kPatientMs)) {
+        std::fprintf(stderr, "the link did not close\n");
+        return 1;
+    }
 
     const double direct = ReadsPerSecond(
         rigctl, {u"-m"_s, u"5004"_s, u"-r"_s, pty.SlavePath(), u"-s"_s, QString::number(kBaud)});

@@ -7,6 +7,7 @@ kovela_packages=(
     socat xvfb clang-format
     pulseaudio pulseaudio-utils
     poppler-utils
+    desktop-file-utils
 )
 
 # The fuzz targets and the sanitized build need clang's libFuzzer and sanitizer runtimes.

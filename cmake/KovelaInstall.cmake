@@ -34,11 +34,11 @@ set(CPACK_PACKAGE_NAME kovela)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Kovela project")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "controls the AR5000 wide-band communications receiver")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kovela tunes the receiver, watches its signal, keeps its memory channels in local tables, "
-    "drives its searches and scans, keeps an activity log and sweeps a spectrum. It talks to the "
-    "receiver over a serial line or through another Kovela over TCP, and runs on a built-in "
-    "simulated receiver when there is no hardware.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Kovela tunes the receiver, watches its signal, keeps its memory channels in\n"
+    "local tables, drives its searches and scans, keeps an activity log and sweeps\n"
+    "a spectrum. It talks to the receiver over a serial line or through another\n"
+    "Kovela over TCP, and runs on a built-in simulated receiver without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Whatever the build type, the package carries no debugging symbols.
@@ -53,5 +53,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # "Set system time" from the beacon window asks systemd-timedated, and a sound server records
 # the receiver's audio; the program runs without either.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd, pulseaudio")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "systemd, pulseaudio | pipewire-pulse")
 include(CPack)

@@ -8,8 +8,7 @@ include(GNUInstallDirs)
 set(KOVELA_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/kovela")
 
 install(TARGETS kovela kovela-sim RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
-# A program folder of its own only where the program has none: the schedule the user edits is
-# copied from here into the per-user folder on first start.
+# The beacon schedule each new program folder starts from; users edit their own copy.
 install(FILES "${PROJECT_SOURCE_DIR}/src/tools/resources/IARU_Beacons.dat"
         DESTINATION "${KOVELA_INSTALL_DATADIR}")
 # The guide is read by the program, so it lives with the program's data rather than in
@@ -19,6 +18,11 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/help/" DESTINATION "${KOVELA_INSTALL_DA
 install(FILES "${PROJECT_SOURCE_DIR}/src/tools/resources/worldmap-origin.txt" README.md
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/kovela")
 
+if(NOT UNIX OR APPLE)
+    return()
+endif()
+
+# The freedesktop menu entry and icon, and the Debian package.
 install(FILES "${PROJECT_SOURCE_DIR}/dist/kovela.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 set(kovela_icons "${CMAKE_INSTALL_DATADIR}/icons/hicolor")

@@ -8,6 +8,7 @@ kovela_packages=(
     pulseaudio pulseaudio-utils
     poppler-utils
     libhamlib-utils
+    desktop-file-utils
 )
 
 # The fuzz targets and the sanitized build need clang's libFuzzer and sanitizer runtimes.

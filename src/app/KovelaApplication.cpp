@@ -19,6 +19,7 @@
 #include "DtmfController.h"
 #include "ErrorInfoMessageForm.h"
 #include "HelpContext.h"
+#include "HelpFile.h"
 #include "Hints.h"
 #include "HitKeeper.h"
 #include "HitRecorder.h"
@@ -106,8 +107,12 @@ bool TKovelaApplication::ParseArguments(int argc, char** argv, TStartOptions& op
         "serial port is opened there and the link opened at once. The settings file is not "
         "changed: the run starts from it but writes to a copy that is dropped at exit."_s);
     const QCommandLineOption noSplash(u"no-splash"_s, u"Start without the splash window."_s);
+    const QCommandLineOption showPaths(
+        u"show-paths"_s, u"Print the program folder, the settings file, the user guide and the "
+                         "beacon schedule this run would use, then end."_s);
     parser.addOption(simulate);
     parser.addOption(noSplash);
+    parser.addOption(showPaths);
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "kovela: %s\n%s", qPrintable(parser.errorText()),
                      qPrintable(parser.helpText()));
@@ -127,7 +132,15 @@ bool TKovelaApplication::ParseArguments(int argc, char** argv, TStartOptions& op
     }
     options.Simulate = parser.isSet(simulate);
     options.Splash = !parser.isSet(noSplash);
+    options.ShowPaths = parser.isSet(showPaths);
     return true;
+}
+
+QString TKovelaApplication::PathsText() {
+    const QString beacons = BeaconFileSource();
+    return u"Program folder: %1\nSettings file: %2\nUser guide: %3\nBeacon schedule: %4\n"_s.arg(
+        ProgramFolder(), SettingsFileName(), HelpFileName(),
+        beacons.startsWith(u':') ? u"built in"_s : beacons);
 }
 
 bool TKovelaApplication::Start(const TStartOptions& options) {

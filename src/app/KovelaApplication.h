@@ -28,6 +28,7 @@ struct TSettings;
 struct TStartOptions {
     bool Simulate = false; // the built-in simulated receiver on a pseudo-terminal
     bool Splash = true;
+    bool ShowPaths = false; // print where the program keeps and finds its files, then end
 };
 
 // The program: creates the windows in their order, routes messages, turns errors that escape
@@ -42,6 +43,9 @@ public:
     // Reads the command line before any window system is needed; false when the program
     // should end at once (help, version, a bad option) with `exitCode`.
     static bool ParseArguments(int argc, char** argv, TStartOptions& options, int& exitCode);
+    // The folders and files a run would use, one "<what>: <path>" line each; needs a
+    // QCoreApplication, since the shipped files are found from the executable's folder.
+    static QString PathsText();
     // Creates and shows the windows. False when start-up failed (reported on stderr).
     bool Start(const TStartOptions& options);
 

@@ -35,6 +35,21 @@ QString ProgramFolder() {
     return folder;
 }
 
+QString ShippedDataFileFrom(const QString& executableFolder, const QString& name) {
+    // Relative to the executable rather than a prefix fixed at build time, so the installed tree
+    // can be moved or unpacked anywhere.
+    for (const QString& folder : {executableFolder, executableFolder + u"/../share/kovela"_s}) {
+        const QString candidate = QDir::cleanPath(folder + u'/' + name);
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+QString ShippedDataFile(const QString& name) {
+    return ShippedDataFileFrom(QCoreApplication::applicationDirPath(), name);
+}
+
 QString ProgramFile(const QString& name) {
     return ProgramFolder() + u'/' + name;
 }

@@ -7,6 +7,14 @@
 // written (a portable install); else the per-user data folder. Created when missing.
 QString ProgramFolder();
 
+// Files that come with the program (the user guide, the beacon schedule) lie in one folder whose
+// layout is the same everywhere: the executable's own folder in the build tree and in a portable
+// install, "<prefix>/share/kovela" beside "<prefix>/bin" when installed. Each holds `name` at the
+// same relative path. Empty when neither has it.
+QString ShippedDataFile(const QString& name);
+// The same search from `executableFolder`, so a layout can be checked without moving the program.
+QString ShippedDataFileFrom(const QString& executableFolder, const QString& name);
+
 // A file in the program folder.
 QString ProgramFile(const QString& name);
 

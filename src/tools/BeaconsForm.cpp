@@ -549,13 +549,19 @@ void TfrmBeacons::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+QString BeaconFileSource() {
+    const QString shipped = ShippedDataFile(kBeaconFileName);
+    return shipped.isEmpty() ? kBeaconResource : shipped;
+}
+
 bool InstallBeaconFile(const QString& folder) {
     const QString target = folder + u'/' + kBeaconFileName;
     if (QFileInfo::exists(target))
         return true;
-    if (!QFile::copy(kBeaconResource, target))
+    if (!QFile::copy(BeaconFileSource(), target))
         return false;
-    // Copies from a resource are read-only; the user may want to edit the schedule.
+    // Copies keep the source's permissions, read-only for a resource or a system-wide file; the
+    // user may want to edit the schedule.
     return QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
 }

@@ -129,6 +129,9 @@ private:
     QTimer Timer1{this}; // a child, so it is found by its name like every control
 };
 
-// The beacon file for the program folder when it has none: the one shipped with the program.
+// Where a program folder's first beacon file comes from: the schedule shipped beside the program
+// when there is one, so it can be brought up to date without a new build, else the built-in copy.
+QString BeaconFileSource();
+// The beacon file for the program folder when it has none, copied from BeaconFileSource().
 // False when it could not be written.
 bool InstallBeaconFile(const QString& folder);

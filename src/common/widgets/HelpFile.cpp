@@ -4,7 +4,6 @@
 #include "ProgramInfo.h"
 #include "Prompt.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -15,6 +14,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kHelpName = u"Kv7Help.html"_s;
+// The guide's pictures and style sheet sit beside it, so it keeps a folder of its own.
+const QString kShippedHelp = u"help/"_s + kHelpName;
 constexpr int kVersionParts = 4;
 
 TUrlOpener& Opener() {
@@ -28,8 +29,8 @@ QString HelpFileName() {
     const QString inProgramFolder = ProgramFile(kHelpName);
     if (QFileInfo::exists(inProgramFolder))
         return inProgramFolder;
-    const QString besideExecutable = QCoreApplication::applicationDirPath() + u'/' + kHelpName;
-    return QFileInfo::exists(besideExecutable) ? besideExecutable : inProgramFolder;
+    const QString shipped = ShippedDataFile(kShippedHelp);
+    return shipped.isEmpty() ? inProgramFolder : shipped;
 }
 
 void ShowHelpContext(const QString& title, int context, const QString& helpFile) {

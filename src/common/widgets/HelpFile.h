@@ -7,7 +7,7 @@
 class QUrl;
 
 // "Kv7Help.html": the program folder's copy when there is one (a user may keep a newer guide
-// there), else the one installed beside the executable.
+// there), else the one shipped with the program ("help/Kv7Help.html" among its shipped files).
 QString HelpFileName();
 
 // Opens the HTML help file at the topic of `context`, or at its start when `context` is 0; a

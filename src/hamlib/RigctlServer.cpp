@@ -59,6 +59,8 @@ void TRigctlServer::HandleNewConnection() {
             socket->disconnectFromHost();
             continue;
         }
+        // Each reply is small and its client waits for it: send it at once.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         FClients.append(TClient{socket, {}, {}});
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ReadClient(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Forget(socket); });

@@ -230,6 +230,59 @@ private Q_SLOTS:
         QCOMPARE(settings.AllowedClients, allowed);
     }
 
+    void rigControlSettingsAreCheckedAndSaved_data() {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("saved") << true << u"127.0.0.1"_s << u"127.0.0.1, ::1"_s << u"4533"_s
+                               << QString();
+        QTest::newRow("every address") << true << QString() << QString() << u"4532"_s << QString();
+        QTest::newRow("a name to listen on")
+            << true << u"localhost"_s << QString() << u"4532"_s
+            << u"\"localhost\" is not an IP address to listen on"_s;
+        QTest::newRow("a mistyped client") << true << u"127.0.0.1"_s << u"10.0.0.256"_s << u"4532"_s
+                                           << u"\"10.0.0.256\" is not an IP address of a client"_s;
+        QTest::newRow("port zero") << true << u"127.0.0.1"_s << QString() << u"0"_s
+                                   << u"A port is a number from 1 to 65535"_s;
+        QTest::newRow("off: kept as typed")
+            << false << u"localhost"_s << QString() << u"4532"_s << QString();
+    }
+
+    void rigControlSettingsAreCheckedAndSaved() {
+        QFETCH(bool, enabled);
+        QFETCH(QString, listen);
+        QFETCH(QString, allowed);
+        QFETCH(QString, port);
+        QFETCH(QString, error);
+        TSettings settings;
+        TBaudRateForm dialog(settings);
+        dialog.show();
+        // Off, on loopback and on Hamlib's own port until the user says otherwise.
+        QVERIFY(!Find<QCheckBox>(dialog, u"CheckBoxRigctl"_s)->isChecked());
+        QCOMPARE(Find<QLineEdit>(dialog, u"EditRigctlListenAddress"_s)->text(), u"127.0.0.1"_s);
+        QCOMPARE(Find<QLineEdit>(dialog, u"edRigctlPort"_s)->text(), u"4532"_s);
+        Find<QCheckBox>(dialog, u"CheckBoxRigctl"_s)->setChecked(enabled);
+        TypeInto(Find<QLineEdit>(dialog, u"EditRigctlListenAddress"_s), listen);
+        TypeInto(Find<QLineEdit>(dialog, u"EditRigctlAllowedClients"_s), allowed);
+        TypeInto(Find<QLineEdit>(dialog, u"edRigctlPort"_s), port);
+        Find<QPushButton>(dialog, u"SetButton"_s)->click();
+        if (!error.isEmpty()) {
+            QCOMPARE(FPrompt->Errors, QStringList{error});
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!QFile::exists(SettingsFileName()));
+            return;
+        }
+        QVERIFY(FPrompt->Errors.isEmpty());
+        QCOMPARE(Ini(u"Rigctl"_s, u"Enabled"_s), enabled ? u"1"_s : u"0"_s);
+        QCOMPARE(Ini(u"Rigctl"_s, u"ListenAddress"_s), listen);
+        QCOMPARE(Ini(u"Rigctl"_s, u"AllowedClients"_s), allowed);
+        QCOMPARE(Ini(u"Rigctl"_s, u"Port"_s), port);
+        QCOMPARE(settings.RigctlEnabled, enabled);
+        QCOMPARE(settings.RigctlPort, port.toInt());
+    }
+
     void portsAreWholeAndInRange_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("edit");

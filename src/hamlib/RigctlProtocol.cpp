@@ -5,6 +5,7 @@
 #include "RigctlRig.h"
 #include "ValueTables.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr double kHzPerMHz = 1'000'000.0;
 constexpr int kSquelchTop = 255;
+constexpr double kWidestAskedHz = 1e9;
 
 struct TLongName {
     const char* Name;
@@ -153,20 +155,21 @@ QByteArray GetMode(TRigctlRig& rig, const QList<QByteArray>& /*args*/) {
 }
 
 QByteArray SetMode(TRigctlRig& rig, const QList<QByteArray>& args) {
-    const std::optional<double> passband = Number(args, 1);
-    if (args.isEmpty() || !passband)
+    const std::optional<double> number = Number(args, 1);
+    // -1 keeps the passband, 0 asks for the usual one; anything wider than the widest gets it.
+    if (args.isEmpty() || !number || *number < -1.0)
         return Report(kInvalid);
+    const qint64 passband = static_cast<qint64>(std::min(*number, kWidestAskedHz));
     if (rig.Busy())
         return Report(kRejected);
     int currentBandwidth = kBw15kHz;
-    if (*passband < 0) {
+    if (passband < 0) {
         const std::optional<TRxDat> rec = rig.ReadCurrent(true);
         if (!rec)
             return Report(kTimeout);
         currentBandwidth = rec->Bandwidth;
     }
-    const std::optional<TModeChoice> choice =
-        ModeFromName(args.at(0), static_cast<qint64>(*passband), currentBandwidth);
+    const std::optional<TModeChoice> choice = ModeFromName(args.at(0), passband, currentBandwidth);
     if (!choice)
         return Report(kInvalid);
     return Report(rig.SetMode(choice->Mode, choice->Bandwidth) ? kOk : kTimeout);

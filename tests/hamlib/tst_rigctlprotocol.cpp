@@ -125,6 +125,10 @@ private Q_SLOTS:
                                  << QStringLiteral("mode 0 bw %1").arg(kBw220k);
         QTest::newRow("too wide is widest") << QByteArray("M FM 999999") << QByteArray("RPRT 0\n")
                                             << QStringLiteral("mode 0 bw %1").arg(kBw220k);
+        QTest::newRow("absurd passband") << QByteArray("M FM 3e48") << QByteArray("RPRT 0\n")
+                                         << QStringLiteral("mode 0 bw %1").arg(kBw220k);
+        QTest::newRow("negative passband")
+            << QByteArray("M FM -2") << QByteArray("RPRT -1\n") << QString();
         QTest::newRow("mode it lacks")
             << QByteArray("M RTTY 0") << QByteArray("RPRT -1\n") << QString();
         QTest::newRow("vfo E") << QByteArray("V VFOE") << QByteArray("RPRT 0\n")

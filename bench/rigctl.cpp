@@ -14,10 +14,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHostAddress>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +32,22 @@ namespace {
 constexpr int kBaud = 19200;
 constexpr int kReads = 100;
 constexpr int kPatientMs = 120000;
+
+// Runs the event loop (without the pauses QTest's waits make between rounds, which would count
+// against every hop) until `done` holds after `signal`, or the time is up.
+template <typename Sender, typename Signal>
+bool RunUntil(Sender* sender, Signal signal, const std::function<bool()>& done) {
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer::singleShot(kPatientMs, &loop, &QEventLoop::quit);
+    QObject::connect(sender, signal, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    loop.exec();
+    return done();
+}
 
 // Reads per second of `kReads` frequency reads in one rigctl run, or a negative number when the
 // run failed. The event loop runs meanwhile: the endpoint and the simulator answer.
@@ -41,8 +63,8 @@ double ReadsPerSecond(const QString& rigctl, const QStringList& target) {
     process.start(rigctl, arguments);
     if (!process.waitForStarted(5000))
         return -1.0;
-    const bool ended =
-        QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, kPatientMs);
+    const bool ended = RunUntil(&process, &QProcess::finished,
+                                [&] { return process.state() == QProcess::NotRunning; });
     const double seconds = static_cast<double>(elapsed.nsecsElapsed()) / 1e9;
     const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
     if (!ended || process.exitCode() != 0 || lines.size() != kReads ||
@@ -52,6 +74,28 @@ double ReadsPerSecond(const QString& rigctl, const QStringList& target) {
         return -1.0;
     }
     return kReads / seconds;
+}
+
+// The same reads from a client that only writes "f" and reads the line back: Kovela's share of
+// the time, without Hamlib's network client around it.
+double BareReadsPerSecond(quint16 port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return -1.0;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; i < kReads; ++i) {
+        socket.write("f\n");
+        QByteArray reply;
+        const bool answered = RunUntil(&socket, &QTcpSocket::readyRead, [&] {
+            reply += socket.readAll();
+            return reply.endsWith('\n');
+        });
+        if (!answered || reply.toLongLong() <= 0)
+            return -1.0;
+    }
+    return kReads / (static_cast<double>(elapsed.nsecsElapsed()) / 1e9);
 }
 
 } // namespace
@@ -97,6 +141,7 @@ int main(int argc, char* argv[]) {
     // As users run it, with the signal display's level polling off, then with it on.
     auto* signalTimer = form.findChild<QCheckBox*>(u"TimerCheckBox"_s);
     signalTimer->setChecked(false);
+    const double bare = BareReadsPerSecond(server.ServerPort());
     const double throughKovela = ReadsPerSecond(rigctl, endpoint);
     signalTimer->setChecked(true);
     const double whilePolling = ReadsPerSecond(rigctl, endpoint);
@@ -109,11 +154,13 @@ int main(int argc, char* argv[]) {
 
     const double direct = ReadsPerSecond(
         rigctl, {u"-m"_s, u"5004"_s, u"-r"_s, pty.SlavePath(), u"-s"_s, QString::number(kBaud)});
-    if (throughKovela <= 0 || whilePolling <= 0 || direct <= 0)
+    if (throughKovela <= 0 || whilePolling <= 0 || bare <= 0 || direct <= 0)
         return 1;
     PrintFigure("reads_per_s", throughKovela);
     PrintFigure("reads_per_s_level_polling", whilePolling);
+    PrintFigure("bare_client_reads_per_s", bare);
     PrintFigure("direct_reads_per_s", direct);
     PrintFigure("vs_direct", throughKovela / direct);
+    PrintFigure("bare_vs_direct", bare / direct);
     return 0;
 }

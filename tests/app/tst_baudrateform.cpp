@@ -74,6 +74,13 @@ class TestBaudRateForm : public QObject {
     QTemporaryDir FHome;
     TScriptedPrompt* FPrompt = nullptr;
 
+    // Set was refused with `error`: the dialog stays open and nothing was written.
+    void VerifyRefused(const TBaudRateForm& dialog, const QString& error) const {
+        QCOMPARE(FPrompt->Errors, QStringList{error});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!QFile::exists(SettingsFileName()));
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(FHome.isValid());
@@ -218,12 +225,8 @@ private Q_SLOTS:
         TypeInto(Find<QLineEdit>(dialog, u"EditListenAddress"_s), listen);
         TypeInto(Find<QLineEdit>(dialog, u"EditAllowedClients"_s), allowed);
         Find<QPushButton>(dialog, u"SetButton"_s)->click();
-        if (!error.isEmpty()) {
-            QCOMPARE(FPrompt->Errors, QStringList{error});
-            QVERIFY(dialog.isVisible());
-            QVERIFY(!QFile::exists(SettingsFileName()));
-            return;
-        }
+        if (!error.isEmpty())
+            return VerifyRefused(dialog, error);
         QVERIFY(FPrompt->Errors.isEmpty());
         QCOMPARE(Ini(u"Network"_s, u"ListenAddress"_s), listen);
         QCOMPARE(Ini(u"Network"_s, u"AllowedClients"_s), allowed);
@@ -268,12 +271,8 @@ private Q_SLOTS:
         TypeInto(Find<QLineEdit>(dialog, u"EditRigctlAllowedClients"_s), allowed);
         TypeInto(Find<QLineEdit>(dialog, u"edRigctlPort"_s), port);
         Find<QPushButton>(dialog, u"SetButton"_s)->click();
-        if (!error.isEmpty()) {
-            QCOMPARE(FPrompt->Errors, QStringList{error});
-            QVERIFY(dialog.isVisible());
-            QVERIFY(!QFile::exists(SettingsFileName()));
-            return;
-        }
+        if (!error.isEmpty())
+            return VerifyRefused(dialog, error);
         QVERIFY(FPrompt->Errors.isEmpty());
         QCOMPARE(Ini(u"Rigctl"_s, u"Enabled"_s), enabled ? u"1"_s : u"0"_s);
         QCOMPARE(Ini(u"Rigctl"_s, u"ListenAddress"_s), listen);
